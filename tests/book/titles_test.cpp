@@ -1,0 +1,122 @@
+// The title rules on real files: what a chapter is called in the book's contents and index.
+#include <gtest/gtest.h>
+
+#include "book/chapter_list.h"
+#include "book/titles.h"
+#include "book_test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct TitleCase {
+  const char* what;
+  std::string file_bytes;
+  std::string expected_title;
+};
+
+class TitleRules : public ::testing::TestWithParam<TitleCase> {};
+
+TEST_P(TitleRules, ReadsTheTitleOfTheFirstLineWithTheMarker) {
+  ScratchFolder dir;
+  WriteFile(dir / "c.htm", GetParam().file_bytes);
+  RecordingPlatform p;
+  std::string title, reason;
+  ASSERT_TRUE(book::ReadChapterTitle(p, dir / "c.htm", title, reason)) << reason;
+  EXPECT_EQ(title, GetParam().expected_title) << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TitleRules,
+    ::testing::Values(
+        TitleCase{"upper-case tags and capitals", "<HTML>\r\n<TITLE>Hello World</TITLE>\r\n", "hello world"},
+        TitleCase{"mixed-case tags", "<TiTlE>Mixed</tItLe>", "mixed"},
+        TitleCase{"title spanning lines keeps the rest of the first line",
+                  "<title>First part\r\nsecond part</title>\r\n", "first part"},
+        TitleCase{"empty title", "<title></title>\r\n", ""},
+        TitleCase{"second opening marker cuts the title", "<title>one<title>two</title>", "one"},
+        TitleCase{"tag with attributes is not the marker; the next line's is",
+                  "<title lang=\"en\">Not this</title>\r\n<title>This</title>\r\n", "this"},
+        TitleCase{"same line holds a plain marker after an attributed one",
+                  "<title id=x>a</title><title>B</title>", "b"},
+        TitleCase{"blanks between the markers stay", "<title>  spaced out  </title>", "  spaced out  "},
+        TitleCase{"no marker at all", "<html><body>text</body></html>\r\n", ""},
+        TitleCase{"empty file", "", ""},
+        TitleCase{"lines ending in CR only", "line one\rline two\r<title>CR</title>\rlast", "cr"},
+        TitleCase{"LF-only file is one line up to its first CR",
+                  "a\nb\n<title>Found</title>\nc\n", "found"},
+        TitleCase{"LF stays in the line's text", "<title>a\nb</title>\r\n", "a\nb"},
+        TitleCase{"last line without an end", "x\r\n<title>Tail", "tail"},
+        TitleCase{"character references are not decoded", "<title>A &amp; B</title>", "a &amp; b"},
+        TitleCase{"inner tags are kept", "<title><b>Bold</b></title>", "<b>bold</b>"}));
+
+TEST(TitleEncodings, GbkTitleKeepsItsBytesAndLowersOnlyLetters) {
+  ScratchFolder dir;
+  // A GBK trail byte can look like an ASCII capital ("T" is 0x54): lower-casing byte by byte
+  // would corrupt the character. 淮 is B4 54 in GBK.
+  WriteFile(dir / "c.htm", Gbk(u8"<title>淮河ＡＢＣ ΑΒΓ ДЖ Ⅳ</title>"));
+  RecordingPlatform p;
+  std::string title, reason;
+  ASSERT_TRUE(book::ReadChapterTitle(p, dir / "c.htm", title, reason));
+  EXPECT_EQ(title, Gbk(u8"淮河ａｂｃ αβγ дж ⅳ"));
+}
+
+TEST(TitleEncodings, Utf8FileGivesItsBytesUnchangedWhereTheCodePageCannotReadThem) {
+  ScratchFolder dir;
+  const std::string utf8_title = u8"第一章 Ünïcode";
+  WriteFile(dir / "c.htm", "<title>" + utf8_title + "</title>");
+  RecordingPlatform p;
+  std::string title, reason;
+  ASSERT_TRUE(book::ReadChapterTitle(p, dir / "c.htm", title, reason));
+  // Read as GBK the bytes are mostly other Chinese characters, which have no case; what the
+  // code page cannot read stays byte for byte, so nothing is lost or turned into "?".
+  EXPECT_EQ(title.size(), utf8_title.size());
+  EXPECT_EQ(title.find('?'), std::string::npos);
+}
+
+TEST(TitleEncodings, UnreadableChapterIsAFailureWithAReason) {
+  RecordingPlatform p;
+  std::string title, reason;
+  EXPECT_FALSE(book::ReadChapterTitle(p, "/nonexistent/folder/c.htm", title, reason));
+  EXPECT_FALSE(reason.empty());
+}
+
+TEST(TextBetweenRule, CutsBetweenMarkers) {
+  EXPECT_EQ(book::TextBetween("a<t>b</t>c", "<t>", "</t>"), "b");
+  EXPECT_EQ(book::TextBetween("<t>b", "<t>", "</t>"), "b");
+  EXPECT_EQ(book::TextBetween("<t>b<t>c</t>", "<t>", "</t>"), "b");
+  EXPECT_EQ(book::TextBetween("<t></t>", "<t>", "</t>"), "");
+  EXPECT_EQ(book::TextBetween("<T>x</T>", "<t>", "</t>"), "");
+}
+
+TEST(EntryName, FallsBackToTheFileNameAsListed) {
+  ScratchFolder dir;
+  WriteFile(dir / u8"无题.HTM", "<p>no title here</p>");
+  WriteFile(dir / "named.htm", "<title></title>\r\n<title>later</title>");
+  RecordingPlatform p;
+  std::string name, reason;
+  ASSERT_TRUE(book::ChapterEntryName(p, dir.path(), u8"无题.HTM", name, reason));
+  EXPECT_EQ(name, Gbk(u8"无题.HTM"));
+  ASSERT_TRUE(book::ChapterEntryName(p, dir.path(), "named.htm", name, reason));
+  EXPECT_EQ(name, "named.htm") << "the first line with the marker decides, even when empty";
+}
+
+TEST(ChapterFiles, MatchTheListPatternsWithoutRegardToCase) {
+  for (const char* yes : {"a.htm", "b.HTML", "c.HtM", "d.htmx", "e.htm.bak", "f.TXT", "g.mht",
+                          "h.MHT", ".htm"}) {
+    EXPECT_TRUE(book::IsChapterFileName(yes)) << yes;
+  }
+  for (const char* no : {"a.txt~", "notes.txt1", "l.mhtml", "m.mhtx", "pic.png", "htm", "a.ht"}) {
+    EXPECT_FALSE(book::IsChapterFileName(no)) << no;
+  }
+}
+
+TEST(ChapterFiles, SortByNameIgnoringCaseWithTiesInByteOrder) {
+  std::vector<std::string> names = {"b.htm", "A.htm", "a.htm", "C.txt", "a1.htm", u8"第二.htm",
+                                    "_x.htm"};
+  book::SortChapterNames(names);
+  EXPECT_EQ(names, (std::vector<std::string>{"_x.htm", "A.htm", "a.htm", "a1.htm", "b.htm",
+                                             "C.txt", u8"第二.htm"}));
+}
+
+}  // namespace
