@@ -1,0 +1,205 @@
+#include "app/main_window.h"
+
+#include <memory>
+#include <vector>
+
+#include "app/app_text.h"
+#include "app/choose_folder.h"
+#include "app/deploy_help_tools.h"
+#include "app/file_list.h"
+#include "app/form_layout.h"
+#include "app/resource_ids.h"
+#include "app/text_convert_win.h"
+#include "book/build_book.h"
+#include "app/book_platform_win.h"
+
+namespace app {
+
+namespace {
+
+// 9 point at 96 dpi; SimSun is the face every Simplified Chinese system has, and it keeps
+// the captions sharp at this size.
+constexpr int kFontHeightPixels = -12;
+constexpr wchar_t kFontFace[] = L"SimSun";
+constexpr int kHelpPictureWidth = 42;
+constexpr int kHelpPictureHeight = 17;
+
+// Instance data of Form1, kept on the window from WM_NCCREATE to WM_NCDESTROY.
+struct Form1Data {
+  HFONT font = nullptr;
+  HICON help_picture = nullptr;
+  HCURSOR pointing_hand = nullptr;
+  std::wstring chapter_folder;
+};
+
+Form1Data* GetData(HWND form) {
+  return reinterpret_cast<Form1Data*>(GetWindowLongPtrW(form, GWLP_USERDATA));
+}
+
+HWND Control(HWND form, ControlId id) { return GetDlgItem(form, id); }
+
+void ShowPlainMessage(HWND owner, const wchar_t* text, const wchar_t* title) {
+  MessageBoxW(owner, text, title, MB_OK);
+}
+
+void CreateControls(HWND form, Form1Data& data) {
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
+  for (size_t i = 0; i < kForm1ControlCount; ++i) {
+    const ControlLayout& layout = kForm1Controls[i];
+    HWND control = CreateWindowExW(
+        layout.ex_style, layout.window_class, layout.text, layout.style,
+        TwipsToPixels(layout.left), TwipsToPixels(layout.top), TwipsToPixels(layout.width),
+        TwipsToPixels(layout.height), form,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(data.font), FALSE);
+  }
+  SendMessageW(Control(form, kImage1Id), STM_SETIMAGE, IMAGE_ICON,
+               reinterpret_cast<LPARAM>(data.help_picture));
+}
+
+// --- handlers -------------------------------------------------------------------------------
+
+// Load: the file list starts on a single blank (no chapter folder yet), then the help tools
+// are put next to the program. The window is shown only after this has run.
+void Form1Load(HWND form) {
+  SetChapterFolder(form, L" ");
+  DeployHelpTools(form);
+}
+
+// Unload is never refused and has nothing of its own to do.
+void Form1Unload(HWND) {}
+
+void Command1Click(HWND form) { SetChapterFolder(form, ChooseFolder()); }
+
+void Command2Click(HWND form) {
+  std::vector<std::string> chapters;
+  for (const std::wstring& entry : ReadListEntries(Control(form, kFile1Id))) {
+    chapters.push_back(WideToUtf8(entry));
+  }
+  wchar_t name[1024] = L"";
+  GetWindowTextW(Control(form, kText1Id), name, 1024);
+  std::unique_ptr<book::BookPlatform> platform = MakeWindowsBookPlatform(form);
+  book::BuildBook(*platform, WideToUtf8(GetChapterFolder(form)), chapters, WideToUtf8(name));
+}
+
+void Image1Click(HWND form) { ShowPlainMessage(form, kHelpText, kHelpTitle); }
+
+// --- window procedure -----------------------------------------------------------------------
+
+bool OnNcCreate(HWND form) {
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
+  auto data = std::make_unique<Form1Data>();
+  data->font = CreateFontW(kFontHeightPixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace);
+  data->help_picture = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_FOLIVANE_HELP_PICTURE), IMAGE_ICON,
+                 kHelpPictureWidth, kHelpPictureHeight, 0));
+  data->pointing_hand = static_cast<HCURSOR>(LoadImageW(
+      instance, MAKEINTRESOURCEW(IDC_FOLIVANE_POINTING_HAND), IMAGE_CURSOR, 0, 0,
+      LR_DEFAULTSIZE));
+  SetWindowLongPtrW(form, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data.release()));
+  return true;
+}
+
+void OnNcDestroy(HWND form) {
+  std::unique_ptr<Form1Data> data(GetData(form));
+  SetWindowLongPtrW(form, GWLP_USERDATA, 0);
+  if (!data) return;
+  DeleteObject(data->font);
+  DestroyIcon(data->help_picture);
+  DestroyCursor(data->pointing_hand);
+}
+
+void OnCommand(HWND form, WPARAM wparam) {
+  int id = LOWORD(wparam);
+  int code = HIWORD(wparam);
+  if (id == kCommand1Id && code == BN_CLICKED) Command1Click(form);
+  if (id == kCommand2Id && code == BN_CLICKED) Command2Click(form);
+  if (id == kImage1Id && code == STN_CLICKED) Image1Click(form);
+}
+
+bool OnSetCursor(HWND form, HWND under) {
+  Form1Data* data = GetData(form);
+  if (!data || under != Control(form, kImage1Id) || !data->pointing_hand) return false;
+  SetCursor(data->pointing_hand);
+  return true;
+}
+
+LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_NCCREATE:
+      OnNcCreate(form);
+      break;
+    case WM_CREATE:
+      CreateControls(form, *GetData(form));
+      return 0;
+    case WM_COMMAND:
+      OnCommand(form, wparam);
+      return 0;
+    case WM_SETCURSOR:
+      if (OnSetCursor(form, reinterpret_cast<HWND>(wparam))) return TRUE;
+      break;
+    case WM_CLOSE:
+      Form1Unload(form);
+      DestroyWindow(form);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      OnNcDestroy(form);
+      break;
+  }
+  return DefWindowProcW(form, message, wparam, lparam);
+}
+
+}  // namespace
+
+bool RegisterForm1Class(HINSTANCE instance) {
+  WNDCLASSEXW window_class = {};
+  window_class.cbSize = sizeof(window_class);
+  window_class.lpfnWndProc = Form1Proc;
+  window_class.hInstance = instance;
+  window_class.hIcon = static_cast<HICON>(LoadImageW(
+      instance, MAKEINTRESOURCEW(IDI_FOLIVANE_BOOK), IMAGE_ICON, 32, 32, 0));
+  window_class.hIconSm = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_FOLIVANE_BOOK), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  window_class.lpszClassName = kFormClassName;
+  return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND CreateForm1(HINSTANCE instance) {
+  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT frame = {0, 0, TwipsToPixels(kFormClientWidthTwips),
+                TwipsToPixels(kFormClientHeightTwips)};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  int width = frame.right - frame.left;
+  int height = frame.bottom - frame.top;
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  int x = work.left + (work.right - work.left - width) / 2;
+  int y = work.top + (work.bottom - work.top - height) / 2;
+  HWND form = CreateWindowExW(0, kFormClassName, kFormCaption, kStyle, x, y, width, height,
+                              nullptr, nullptr, instance, nullptr);
+  if (!form) return nullptr;
+  Form1Load(form);
+  return form;
+}
+
+std::wstring GetChapterFolder(HWND form) {
+  Form1Data* data = GetData(form);
+  return data ? data->chapter_folder : std::wstring();
+}
+
+void SetChapterFolder(HWND form, const std::wstring& folder) {
+  Form1Data* data = GetData(form);
+  if (!data) return;
+  data->chapter_folder = folder;
+  ShowListEntries(Control(form, kFile1Id), ListChapterFiles(folder));
+}
+
+}  // namespace app

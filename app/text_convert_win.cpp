@@ -1,0 +1,36 @@
+#include "app/text_convert_win.h"
+
+#include <windows.h>
+
+namespace app {
+
+namespace {
+
+std::wstring ToWide(UINT code_page, const std::string& text) {
+  if (text.empty()) return {};
+  int size = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
+                                 nullptr, 0);
+  std::wstring wide(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                      size);
+  return wide;
+}
+
+std::string FromWide(UINT code_page, const std::wstring& text) {
+  if (text.empty()) return {};
+  int size = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()),
+                                 nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
+                      size, nullptr, nullptr);
+  return narrow;
+}
+
+}  // namespace
+
+std::string WideToUtf8(const std::wstring& text) { return FromWide(CP_UTF8, text); }
+std::wstring Utf8ToWide(const std::string& text) { return ToWide(CP_UTF8, text); }
+std::wstring AnsiToWide(const std::string& text) { return ToWide(CP_ACP, text); }
+std::string WideToAnsi(const std::wstring& text) { return FromWide(CP_ACP, text); }
+
+}  // namespace app
