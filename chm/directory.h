@@ -1,0 +1,43 @@
+// The container's directory: the ITSP header and the PMGL listing chunks, with PMGI index
+// chunks over them whenever there is more than one listing chunk.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "chm/bytes.h"
+
+namespace chm {
+
+constexpr std::uint32_t kChunkSize = 0x1000;
+constexpr std::uint32_t kItspHeaderSize = 0x54;
+
+struct DirectoryEntry {
+  std::string name;  // UTF-8, starting with '/' or "::"
+  std::uint32_t section = 0;
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+};
+
+// ENCINT: base 128, most significant group first, bit 7 set on all but the last byte.
+void PutEncInt(Bytes* out, std::uint64_t value);
+size_t EncIntSize(std::uint64_t value);
+
+// The order every reader's look-up relies on: bytes compared with 'A'..'Z' folded to lower case.
+bool DirectoryNameLess(std::string_view a, std::string_view b);
+
+struct Directory {
+  Bytes bytes;  // ITSP header followed by all chunks
+  std::uint32_t depth = 1;
+  std::uint32_t chunk_count = 0;
+  std::uint32_t pmgl_count = 0;
+  std::int32_t root = -1;
+};
+
+// Sorts the entries and lays out the chunks. Throws CompileFailure (kTooLarge) for a name that
+// cannot fit in a chunk.
+Directory BuildDirectory(std::vector<DirectoryEntry> entries);
+
+}  // namespace chm

@@ -1,0 +1,88 @@
+#include "chm/file_set.h"
+
+#include "chm/codepage.h"
+#include "chm/error.h"
+#include "chm/link_scan.h"
+#include "chm/text_util.h"
+
+namespace chm {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kMaxNameBytes = 1024;
+
+bool IsReservedName(const std::string& name) {
+  return name[0] == '#' || name[0] == '$' || name[0] == ':';
+}
+
+}  // namespace
+
+fs::path FileSet::Locate(const std::string& name, const std::string& ansi) const {
+  std::error_code ec;
+  fs::path utf8_path = root_ / fs::u8path(name);
+  if (fs::exists(utf8_path, ec)) return utf8_path;
+#ifndef _WIN32
+  if (!ansi.empty() && ansi != name) {
+    fs::path ansi_path = root_ / fs::path(ansi);
+    if (fs::exists(ansi_path, ec)) return ansi_path;
+  }
+#endif
+  return {};
+}
+
+bool FileSet::Contains(const std::string& normalised_name) const {
+  return by_folded_name_.count(LowerAscii(normalised_name)) != 0;
+}
+
+bool FileSet::Insert(const std::string& name, const fs::path& disk, const std::string& ansi) {
+  std::string folded = LowerAscii(name);
+  auto found = by_folded_name_.find(folded);
+  if (found != by_folded_name_.end()) {
+    const StoredFile& other = files_[found->second];
+    if (other.name == name) return false;
+    std::error_code ec;
+    if (fs::equivalent(other.disk, disk, ec)) return false;  // case-insensitive file system
+    Fail(ErrorCode::kCaseDuplicate, other.name, "and " + name);
+  }
+  if (name.size() > kMaxNameBytes) Fail(ErrorCode::kTooLarge, name, "name longer than 1024 bytes");
+  if (IsReservedName(name)) Fail(ErrorCode::kReservedName, name);
+  by_folded_name_.emplace(std::move(folded), files_.size());
+  files_.push_back(StoredFile{name, ansi, disk});
+  return true;
+}
+
+void FileSet::AddRequired(const std::string& raw_name, const std::string& origin) {
+  std::string name;
+  if (!NormaliseRelativePath(raw_name, &name)) {
+    Fail(ErrorCode::kOutsideProject, raw_name, "named by " + origin);
+  }
+  if (Contains(name) && files_[by_folded_name_.at(LowerAscii(name))].name == name) return;
+  std::string ansi;
+  if (!EncodeCodePage(code_page_, name, &ansi)) {
+    Fail(ErrorCode::kNameOutsideCodePage, name, "code page " + std::to_string(code_page_));
+  }
+  fs::path disk = Locate(name, ansi);
+  if (disk.empty()) Fail(ErrorCode::kFileMissing, name, "named by " + origin);
+  std::error_code ec;
+  if (!fs::is_regular_file(disk, ec)) Fail(ErrorCode::kFileUnreadable, name, "not a regular file");
+  Insert(name, disk, ansi);
+}
+
+bool FileSet::AddIfPresent(const std::string& name) {
+  if (name.empty() || IsReservedName(name)) return false;
+  auto found = by_folded_name_.find(LowerAscii(name));
+  if (found != by_folded_name_.end() && files_[found->second].name == name) return true;
+  std::string ansi;
+  bool encodable = EncodeCodePage(code_page_, name, &ansi);
+  fs::path disk = Locate(name, encodable ? ansi : name);
+  std::error_code ec;
+  if (disk.empty() || !fs::is_regular_file(disk, ec)) return false;
+  if (!encodable) {
+    Fail(ErrorCode::kNameOutsideCodePage, name, "code page " + std::to_string(code_page_));
+  }
+  Insert(name, disk, ansi);
+  return true;
+}
+
+}  // namespace chm
