@@ -102,7 +102,7 @@ TEST(GeneratedFiles, BookNameIsUsedAsTypedOrDefaulted) {
   for (const Case& c : {Case{"", u8"Compiled file=电子书.chm", u8"chm_window=电子书,"},
                         Case{"   ", "Compiled file=   .chm", "chm_window=   ,"},
                         Case{"book.chm", "Compiled file=book.chm.chm", "chm_window=book.chm,"},
-                        Case{u8"A😀B", "Compiled file=A?B.chm", "chm_window=A?B,"}}) {
+                        Case{u8"A😀B", "Compiled file=A??B.chm", "chm_window=A??B,"}}) {
     ScratchFolder dir;
     WriteFile(dir / "a.htm", "x");
     RecordingPlatform p;

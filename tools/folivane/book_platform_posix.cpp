@@ -58,7 +58,8 @@ std::string PosixBookPlatform::ToAnsi(const std::string& utf8) const {
   for (std::size_t i = 0; i < utf8.size();) {
     std::size_t len = std::min(Utf8Length(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
     std::string piece;
-    out += ToAnsiStrict(utf8.substr(i, len), piece) ? piece : std::string("?");
+    // Windows substitutes per UTF-16 unit: a character beyond the BMP becomes "??".
+    out += ToAnsiStrict(utf8.substr(i, len), piece) ? piece : std::string(len == 4 ? "??" : "?");
     i += len;
   }
   return out;

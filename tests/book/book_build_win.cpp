@@ -1,0 +1,83 @@
+// book_build_win FOLDER NAME: the Windows build of the book builder on a folder, listed as the
+// window lists it, with the Windows code page and files; the three generated text files must
+// come out byte for byte as the Linux command writes them.
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/book_platform_win.h"
+#include "book/build_book.h"
+#include "book/chapter_list.h"
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], n, nullptr, nullptr);
+  s.pop_back();
+  return s;
+}
+
+// The Windows text and file handling, with reports on stderr instead of message boxes and no
+// folder window, so that the program runs unattended.
+class UnattendedPlatform : public book::BookPlatform {
+ public:
+  explicit UnattendedPlatform(std::unique_ptr<book::BookPlatform> inner) : inner_(std::move(inner)) {}
+  std::string ToAnsi(const std::string& s) const override { return inner_->ToAnsi(s); }
+  bool ToAnsiStrict(const std::string& s, std::string& a) const override {
+    return inner_->ToAnsiStrict(s, a);
+  }
+  bool FromAnsiStrict(const std::string& a, std::string& s) const override {
+    return inner_->FromAnsiStrict(a, s);
+  }
+  bool IsAnsiLeadByte(unsigned char b) const override { return inner_->IsAnsiLeadByte(b); }
+  std::FILE* OpenFile(const std::string& p, const char* m) const override {
+    return inner_->OpenFile(p, m);
+  }
+  std::string LoadTemplate(int id) const override { return inner_->LoadTemplate(id); }
+  std::string LoadAboutPage() const override { return inner_->LoadAboutPage(); }
+  void ShowMessage(const std::string& text, const std::string&) override {
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
+  void ReportError(const std::string& message) override {
+    std::fprintf(stderr, "%s\n", message.c_str());
+  }
+  void OpenWithShell(const std::string&) override {}
+  bool StartCompiler(const std::string&, std::string&) override { return true; }
+
+ private:
+  std::unique_ptr<book::BookPlatform> inner_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: book_build_win FOLDER NAME\n");
+    return 64;
+  }
+  std::wstring folder = argv[1];
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (fd.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)) continue;
+      std::string name = Utf8(fd.cFileName);
+      if (book::IsChapterFileName(name)) names.push_back(name);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  book::SortChapterNames(names);
+  UnattendedPlatform platform(app::MakeWindowsBookPlatform(nullptr));
+  switch (book::BuildBook(platform, Utf8(folder), names, Utf8(argv[2]))) {
+    case book::BuildResult::kEmptyList: return 1;
+    case book::BuildResult::kFailed: return 3;
+    case book::BuildResult::kStarted: return 0;
+  }
+  return 3;
+}

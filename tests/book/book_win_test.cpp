@@ -1,0 +1,216 @@
+// The Windows side of the book builder under Wine: the ANSI code page, the string table, the
+// message box of an empty list, and the hidden start of the compiler.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/book_platform_win.h"
+#include "book/build_book.h"
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], n);
+  w.pop_back();
+  return w;
+}
+
+std::string Utf8(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], n, nullptr, nullptr);
+  s.pop_back();
+  return s;
+}
+
+std::string ReadAll(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A folder under the prefix's temporary folder, with a blank and Chinese in its name.
+std::wstring MakeFolder(const std::wstring& leaf) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring path = std::wstring(temp) + leaf + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(path.c_str(), nullptr);
+  return path;
+}
+
+void Write(const std::wstring& path, const std::string& bytes) {
+  std::ofstream out(path.c_str(), std::ios::binary);
+  out << bytes;
+}
+
+TEST(CodePage, TheTestsRunUnderCodePage936) { EXPECT_EQ(GetACP(), 936u); }
+
+TEST(StringTable, HoldsTheThirtyFiveTemplatesExactly) {
+  auto platform = app::MakeWindowsBookPlatform(nullptr);
+  struct Portable : book::BookPlatform {
+    std::string ToAnsi(const std::string& s) const override { return s; }
+    bool ToAnsiStrict(const std::string&, std::string&) const override { return false; }
+    bool FromAnsiStrict(const std::string&, std::string&) const override { return false; }
+    bool IsAnsiLeadByte(unsigned char) const override { return false; }
+    std::FILE* OpenFile(const std::string&, const char*) const override { return nullptr; }
+    void ShowMessage(const std::string&, const std::string&) override {}
+    void ReportError(const std::string&) override {}
+    void OpenWithShell(const std::string&) override {}
+    bool StartCompiler(const std::string&, std::string&) override { return false; }
+  } portable;
+  for (int id = 1; id <= 35; ++id) {
+    const wchar_t* text = nullptr;
+    int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+    ASSERT_GT(n, 0) << "template " << id << " missing from the string table";
+    EXPECT_EQ(Utf8(std::wstring(text, n)), portable.LoadTemplate(id)) << "template " << id;
+  }
+  // The ones the resource compiler could get wrong: quotes, Chinese, a trailing CR LF.
+  EXPECT_EQ(platform->LoadTemplate(11), u8"<param name=\"Name\" value=\"目录\">");
+  EXPECT_EQ(platform->LoadTemplate(13), "<UL> ;32");
+  EXPECT_EQ(platform->LoadTemplate(32),
+            u8",\"chm_hhc.hhc\",\"chm_hhk.hhk\",\"chm_about.htm\",,,,\"chm_about.htm\",\"关于...\","
+            u8"0x2120,,0x8380e,[84,25,648,513],,,,,,,0");
+  EXPECT_EQ(platform->LoadTemplate(34), "[INFOTYPES]\r\n");
+}
+
+TEST(AboutPage, ResourceIsTheAboutPageByteForByte) {
+  auto platform = app::MakeWindowsBookPlatform(nullptr);
+  EXPECT_EQ(platform->LoadAboutPage(), ReadAll(Wide(FOLIVANE_SOURCE_DIR "/resources/about.htm")));
+}
+
+TEST(CodePage, ConversionIsGbkWithoutBestFit) {
+  auto p = app::MakeWindowsBookPlatform(nullptr);
+  EXPECT_EQ(p->ToAnsi(u8"第一章"), "\xB5\xDA\xD2\xBB\xD5\xC2");
+  EXPECT_EQ(p->ToAnsi(u8"A😀B"), "A??B") << "one default character per UTF-16 unit";
+  std::string out;
+  EXPECT_FALSE(p->ToAnsiStrict(u8"😀", out));
+  EXPECT_TRUE(p->FromAnsiStrict("\xB5\xDA", out));
+  EXPECT_EQ(out, u8"第");
+  EXPECT_TRUE(p->IsAnsiLeadByte(0xB5));
+  EXPECT_FALSE(p->IsAnsiLeadByte('A'));
+}
+
+// Waits on another thread for a message box of this thread, records it and presses OK.
+struct SeenBox {
+  HWND hwnd = nullptr, owner = nullptr;
+  std::wstring title, text;
+  int buttons = 0;
+  bool icon = false;
+};
+
+BOOL CALLBACK FindBox(HWND h, LPARAM p) {
+  wchar_t cls[32];
+  GetClassNameW(h, cls, 32);
+  if (!wcscmp(cls, L"#32770") && IsWindowVisible(h)) {
+    *reinterpret_cast<HWND*>(p) = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK CountParts(HWND h, LPARAM p) {
+  auto* seen = reinterpret_cast<SeenBox*>(p);
+  wchar_t cls[32];
+  GetClassNameW(h, cls, 32);
+  if (!lstrcmpiW(cls, L"Button")) ++seen->buttons;
+  if (!lstrcmpiW(cls, L"Static") && (GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+      SendMessageW(h, STM_GETICON, 0, 0) != 0)
+    seen->icon = true;
+  return TRUE;
+}
+
+TEST(EmptyList, MessageBoxHasTheTextTitleOwnerAndOneButton) {
+  HWND owner = CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                               200, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  SeenBox seen;
+  DWORD ui_thread = GetCurrentThreadId();
+  std::thread watcher([&] {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 10000; Sleep(10)) {
+      HWND box = nullptr;
+      EnumThreadWindows(ui_thread, FindBox, reinterpret_cast<LPARAM>(&box));
+      if (!box) continue;
+      wchar_t buf[256];
+      seen.hwnd = box;
+      seen.owner = GetWindow(box, GW_OWNER);
+      GetWindowTextW(box, buf, 256);
+      seen.title = buf;
+      GetWindowTextW(GetDlgItem(box, 0xFFFF), buf, 256);
+      seen.text = buf;
+      EnumChildWindows(box, CountParts, reinterpret_cast<LPARAM>(&seen));
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return;
+    }
+  });
+  auto platform = app::MakeWindowsBookPlatform(owner);
+  EXPECT_EQ(book::BuildBook(*platform, "C:/nowhere", {}, "b"), book::BuildResult::kEmptyList);
+  watcher.join();
+  DestroyWindow(owner);
+  ASSERT_NE(seen.hwnd, nullptr) << "no message box appeared";
+  EXPECT_EQ(seen.owner, owner);
+  EXPECT_EQ(seen.title, L"提示:)");
+  EXPECT_EQ(seen.text, L"**加载文件后再转换吧!:)**");
+  EXPECT_EQ(seen.buttons, 1);
+  EXPECT_FALSE(seen.icon);
+}
+
+TEST(CompilerStart, StartsTheProgramHiddenWithBothPathsQuoted) {
+  // The stand-in compiler lies in its own folder beside the tests.
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring bin(self);
+  bin = bin.substr(0, bin.find_last_of(L"\\/")) + L"\\fake_hhc";
+  DeleteFileW((bin + L"\\hhc-call.txt").c_str());
+
+  std::wstring chapters = MakeFolder(L"章节 文件夹");
+  Write(chapters + L"\\a.htm", "<title>A</title>");
+  auto platform = app::MakeWindowsBookPlatform(nullptr, bin);
+  ASSERT_EQ(book::BuildBook(*platform, Utf8(chapters), {"a.htm"}, "b"), book::BuildResult::kStarted);
+
+  std::string call;
+  for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 15000 && call.empty(); Sleep(50))
+    call = ReadAll(bin + L"\\hhc-call.txt");
+  ASSERT_FALSE(call.empty()) << "the compiler was not started";
+  std::istringstream lines(call);
+  std::string command_line, show, startup_show;
+  std::getline(lines, command_line);
+  std::getline(lines, show);
+  std::getline(lines, startup_show);
+  EXPECT_EQ(command_line,
+            "\"" + Utf8(bin) + "/hhc.exe\" \"" + Utf8(chapters) + "/chm_hhp.hhp\"");
+  EXPECT_EQ(show, std::to_string(SW_HIDE));
+  EXPECT_EQ(startup_show, std::to_string(SW_HIDE));
+}
+
+TEST(CompilerStart, MissingCompilerIsReportedNamingIt) {
+  std::wstring chapters = MakeFolder(L"no-compiler");
+  Write(chapters + L"\\a.htm", "x");
+  std::wstring empty = MakeFolder(L"empty-bin");
+  struct Recording : book::BookPlatform {
+    std::unique_ptr<book::BookPlatform> inner;
+    std::string error;
+    std::string ToAnsi(const std::string& s) const override { return inner->ToAnsi(s); }
+    bool ToAnsiStrict(const std::string& s, std::string& a) const override { return inner->ToAnsiStrict(s, a); }
+    bool FromAnsiStrict(const std::string& a, std::string& s) const override { return inner->FromAnsiStrict(a, s); }
+    bool IsAnsiLeadByte(unsigned char b) const override { return inner->IsAnsiLeadByte(b); }
+    std::FILE* OpenFile(const std::string& p, const char* m) const override { return inner->OpenFile(p, m); }
+    void ShowMessage(const std::string&, const std::string&) override {}
+    void ReportError(const std::string& m) override { error = m; }
+    void OpenWithShell(const std::string&) override {}
+    bool StartCompiler(const std::string& p, std::string& r) override { return inner->StartCompiler(p, r); }
+  } p;
+  p.inner = app::MakeWindowsBookPlatform(nullptr, empty);
+  EXPECT_EQ(book::BuildBook(p, Utf8(chapters), {"a.htm"}, "b"), book::BuildResult::kFailed);
+  EXPECT_NE(p.error.find(Utf8(empty) + "/hhc.exe"), std::string::npos) << p.error;
+  EXPECT_EQ(GetFileAttributesW((chapters + L"\\chm_hhp.hhp").c_str()) != INVALID_FILE_ATTRIBUTES, true);
+}
+
+}  // namespace
