@@ -248,9 +248,17 @@ void Compiler::CollectNamedFiles() {
 
 void Compiler::AddReferences(const std::string& page_name, std::string_view bytes) {
   for (const std::string& ref : FindReferences(bytes)) {
+    std::vector<std::string> targets;
     for (const std::string& spelling : ReferenceSpellings(ref, project_.code_page)) {
       std::string target;
-      if (ResolveReference(page_name, spelling, &target) && files_->AddIfPresent(target)) break;
+      if (ResolveReference(page_name, spelling, &target)) targets.push_back(target);
+    }
+    // A name spelled exactly on disk wins over one found through its code page bytes.
+    bool found = false;
+    for (bool ansi_spelling : {false, true}) {
+      for (size_t i = 0; i < targets.size() && !found; ++i) {
+        found = files_->AddIfPresent(targets[i], ansi_spelling);
+      }
     }
   }
 }

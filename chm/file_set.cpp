@@ -10,7 +10,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr size_t kMaxNameBytes = 1024;
+// chmlib and the readers built on it (Wine's among them) refuse names over 512 bytes, the
+// leading '/' included.
+constexpr size_t kMaxNameBytes = 511;
 
 bool IsReservedName(const std::string& name) {
   return name[0] == '#' || name[0] == '$' || name[0] == ':';
@@ -18,12 +20,12 @@ bool IsReservedName(const std::string& name) {
 
 }  // namespace
 
-fs::path FileSet::Locate(const std::string& name, const std::string& ansi) const {
+fs::path FileSet::Locate(const std::string& name, const std::string& ansi, bool ansi_spelling) const {
   std::error_code ec;
   fs::path utf8_path = root_ / fs::u8path(name);
   if (fs::exists(utf8_path, ec)) return utf8_path;
 #ifndef _WIN32
-  if (!ansi.empty() && ansi != name) {
+  if (ansi_spelling && !ansi.empty() && ansi != name) {
     fs::path ansi_path = root_ / fs::path(ansi);
     if (fs::exists(ansi_path, ec)) return ansi_path;
   }
@@ -45,7 +47,7 @@ bool FileSet::Insert(const std::string& name, const fs::path& disk, const std::s
     if (fs::equivalent(other.disk, disk, ec)) return false;  // case-insensitive file system
     Fail(ErrorCode::kCaseDuplicate, other.name, "and " + name);
   }
-  if (name.size() > kMaxNameBytes) Fail(ErrorCode::kTooLarge, name, "name longer than 1024 bytes");
+  if (name.size() > kMaxNameBytes) Fail(ErrorCode::kTooLarge, name, "name longer than 511 bytes");
   if (IsReservedName(name)) Fail(ErrorCode::kReservedName, name);
   by_folded_name_.emplace(std::move(folded), files_.size());
   files_.push_back(StoredFile{name, ansi, disk});
@@ -69,13 +71,13 @@ void FileSet::AddRequired(const std::string& raw_name, const std::string& origin
   Insert(name, disk, ansi);
 }
 
-bool FileSet::AddIfPresent(const std::string& name) {
+bool FileSet::AddIfPresent(const std::string& name, bool ansi_spelling) {
   if (name.empty() || IsReservedName(name)) return false;
   auto found = by_folded_name_.find(LowerAscii(name));
   if (found != by_folded_name_.end() && files_[found->second].name == name) return true;
   std::string ansi;
   bool encodable = EncodeCodePage(code_page_, name, &ansi);
-  fs::path disk = Locate(name, encodable ? ansi : name);
+  fs::path disk = Locate(name, encodable ? ansi : name, ansi_spelling);
   std::error_code ec;
   if (disk.empty() || !fs::is_regular_file(disk, ec)) return false;
   if (!encodable) {

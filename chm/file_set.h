@@ -27,8 +27,9 @@ class FileSet {
   void AddRequired(const std::string& raw_name, const std::string& origin);
 
   // A file found through a link or a sitemap: added when it exists as a regular file inside the
-  // project folder. Returns true if the file is (now or already) in the set.
-  bool AddIfPresent(const std::string& normalised_name);
+  // project folder. Returns true if the file is (now or already) in the set. Without
+  // `ansi_spelling` only the UTF-8 spelling of the name is looked for on disk.
+  bool AddIfPresent(const std::string& normalised_name, bool ansi_spelling = true);
 
   size_t size() const { return files_.size(); }
   const StoredFile& operator[](size_t i) const { return files_[i]; }
@@ -38,7 +39,8 @@ class FileSet {
  private:
   // Where a stored name lies on disk: its UTF-8 spelling, or else its code page bytes (files
   // copied from a Windows machine keep such names). Empty when neither exists.
-  std::filesystem::path Locate(const std::string& name, const std::string& ansi) const;
+  std::filesystem::path Locate(const std::string& name, const std::string& ansi,
+                               bool ansi_spelling = true) const;
   bool Insert(const std::string& name, const std::filesystem::path& disk, const std::string& ansi);
 
   std::filesystem::path root_;
