@@ -1,0 +1,223 @@
+// chm_bench [WORK FOLDER] [--chapters N]
+// Makes help projects with the folivane command line (--no-compile), compiles each with our
+// hhc and with chmcmd, and prints input bytes, book bytes, wall time and peak memory of both,
+// with the ratios ours/chmcmd. Goals: book <= 0.97 x chmcmd, >= 10 x faster, < 64 MB peak.
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Measure {
+  bool ok = false;
+  double seconds = 0;
+  long peak_kb = 0;
+  std::uintmax_t book_bytes = 0;
+};
+
+// Runs argv in `dir` and waits for it, with its own resource usage.
+Measure RunMeasured(const std::vector<std::string>& argv, const fs::path& dir) {
+  Measure m;
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    int devnull = open("/dev/null", O_WRONLY);
+    dup2(devnull, 1);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m.peak_kb = usage.ru_maxrss;
+  m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return m;
+}
+
+std::uintmax_t FolderBytes(const fs::path& dir) {
+  std::uintmax_t total = 0;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    if (e.is_regular_file() && e.path().extension() != ".chm") total += e.file_size();
+  }
+  return total;
+}
+
+// Chapters like real exported documents: a shared page frame, navigation, headings,
+// paragraphs drawn from a vocabulary (Chinese and English), tables and links between pages.
+void GenerateChapters(const fs::path& dir, int count) {
+  fs::create_directories(dir / "images");
+  std::mt19937 rng(12345);
+  const char* zh[] = {"春天", "种子", "发芽", "浇水", "阳光", "土壤", "收获", "计划", "花园", "果实",
+                      "我们", "可以", "这个", "时候", "需要", "注意", "方法", "温度", "每天", "观察"};
+  const char* en[] = {"the", "garden", "seed", "water", "light", "soil", "harvest", "plan", "grows",
+                      "every", "morning", "carefully", "leaves", "roots", "season", "weather"};
+  // Pages are GBK like the project; the vocabulary is converted once with iconv.
+  std::vector<std::string> zh_gbk;
+  {
+    fs::path tmp = dir / "vocab.txt";
+    std::ofstream(tmp) << [&] {
+      std::string s;
+      for (const char* w : zh) s += std::string(w) + "\n";
+      return s;
+    }();
+    std::string cmd = "iconv -f UTF-8 -t GBK '" + tmp.string() + "' > '" + tmp.string() + ".gbk'";
+    if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "iconv failed\n");
+    std::ifstream in(tmp.string() + ".gbk", std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) zh_gbk.push_back(line);
+    fs::remove(tmp);
+    fs::remove(tmp.string() + ".gbk");
+  }
+  for (int i = 0; i < 20; ++i) {
+    std::ofstream img(dir / "images" / ("fig" + std::to_string(i) + ".png"), std::ios::binary);
+    for (int k = 0; k < 6000; ++k) img.put(static_cast<char>(rng()));
+  }
+  for (int c = 0; c < count; ++c) {
+    char name[32];
+    std::snprintf(name, sizeof name, "chapter%05d.htm", c);
+    std::string page =
+        "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n<html>\r\n<head>\r\n"
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\r\n"
+        "<title>Chapter " + std::to_string(c) + " " + zh_gbk[c % zh_gbk.size()] + "</title>\r\n"
+        "<style type=\"text/css\">body{font-family:SimSun;font-size:12pt;margin:10px}"
+        "p{line-height:150%;text-indent:2em}td{border:1px solid #ccc;padding:4px}</style>\r\n"
+        "</head>\r\n<body bgcolor=\"#FFFFFF\">\r\n<table width=\"100%\" class=\"nav\"><tr>"
+        "<td><a href=\"chapter" + std::to_string(c > 0 ? c - 1 : 0) + ".htm\">&lt;&lt; Previous</a></td>"
+        "<td align=\"right\"><a href=\"chapter" + std::to_string(c + 1) + ".htm\">Next &gt;&gt;</a></td>"
+        "</tr></table>\r\n<h1>Chapter " + std::to_string(c) + "</h1>\r\n";
+    int paragraphs = 10 + static_cast<int>(rng() % 12);
+    for (int p = 0; p < paragraphs; ++p) {
+      page += "<p class=\"body\">";
+      int words = 30 + static_cast<int>(rng() % 50);
+      for (int w = 0; w < words; ++w) {
+        if (rng() % 3 == 0) page += std::string(en[rng() % 16]) + " ";
+        else page += zh_gbk[rng() % zh_gbk.size()];
+      }
+      page += "</p>\r\n";
+      if (p % 5 == 2) {
+        page += "<table border=\"0\" cellpadding=\"2\" cellspacing=\"0\">\r\n";
+        for (int r = 0; r < 4; ++r) {
+          page += "<tr><td>" + std::to_string(rng() % 1000) + "</td><td>" + zh_gbk[rng() % zh_gbk.size()] +
+                  "</td><td>" + en[rng() % 16] + "</td></tr>\r\n";
+        }
+        page += "</table>\r\n";
+      }
+      if (p % 7 == 3) {
+        page += "<p align=\"center\"><img src=\"images/fig" + std::to_string(rng() % 20) +
+                ".png\" width=\"320\" height=\"240\" alt=\"figure\"></p>\r\n";
+      }
+    }
+    page += "<hr>\r\n<p class=\"footer\">Copyright &copy; Folivane sample text.</p>\r\n</body>\r\n</html>\r\n";
+    std::ofstream(dir / name, std::ios::binary) << page;
+  }
+}
+
+// chmcmd opens the files under the code page bytes of their names, as the project spells
+// them; give it a copy of the folder whose names are those bytes.
+std::string GbkName(const std::string& utf8) {
+  iconv_t cd = iconv_open("GBK", "UTF-8");
+  std::string out(utf8.size() * 2 + 8, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  size_t in_left = utf8.size(), out_left = out.size();
+  char* dst = out.data();
+  size_t r = iconv(cd, &in, &in_left, &dst, &out_left);
+  iconv_close(cd);
+  if (r == static_cast<size_t>(-1)) return utf8;
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+void CopyWithGbkNames(const fs::path& from, const fs::path& to) {
+  fs::create_directories(to);
+  for (const auto& e : fs::directory_iterator(from)) {
+    fs::path target = to / GbkName(e.path().filename().string());
+    if (e.is_directory()) CopyWithGbkNames(e.path(), target);
+    else if (e.path().extension() != ".chm") fs::copy_file(e.path(), target);
+  }
+}
+
+void Report(const char* label, const fs::path& dir, const std::string& book) {
+  const std::string bin = FOLIVANE_BIN_DIR;
+  std::uintmax_t input = FolderBytes(dir);
+  fs::path chm = dir / fs::u8path(book + ".chm");
+
+  Measure ours = RunMeasured({bin + "/hhc", "chm_hhp.hhp"}, dir);
+  if (ours.ok && fs::exists(chm)) {
+    ours.book_bytes = fs::file_size(chm);
+    fs::rename(chm, dir / "ours.chm.out");
+  }
+  // chmcmd names its output from the GBK bytes of "Compiled file"; find it as the new .chm.
+  fs::path mirror = dir.string() + "_chmcmd";
+  fs::remove_all(mirror);
+  CopyWithGbkNames(dir, mirror);
+  Measure theirs = RunMeasured({"chmcmd", "chm_hhp.hhp"}, mirror);
+  for (const auto& e : fs::directory_iterator(mirror)) {
+    if (e.path().extension() == ".chm") theirs.book_bytes = e.file_size();
+  }
+  fs::remove_all(mirror);
+  fs::remove(dir / "ours.chm.out");
+
+  std::printf("\n%s (%s)\n", label, dir.c_str());
+  std::printf("  input bytes         %12ju\n", input);
+  std::printf("  %-10s %12s %10s %10s %8s\n", "", "book bytes", "wall s", "peak MB", "status");
+  std::printf("  %-10s %12ju %10.3f %10.1f %8s\n", "ours", ours.book_bytes, ours.seconds,
+              ours.peak_kb / 1024.0, ours.ok ? "ok" : "FAILED");
+  std::printf("  %-10s %12ju %10.3f %10.1f %8s\n", "chmcmd", theirs.book_bytes, theirs.seconds,
+              theirs.peak_kb / 1024.0, theirs.ok ? "ok" : "FAILED");
+  if (theirs.book_bytes && ours.book_bytes) {
+    std::printf("  ratio ours/chmcmd: size %.3f (goal <= 0.97), time %.3f (goal <= 0.10), "
+                "memory %.2f; ours peak %.1f MB (goal < 64)\n",
+                double(ours.book_bytes) / double(theirs.book_bytes), ours.seconds / theirs.seconds,
+                double(ours.peak_kb) / double(theirs.peak_kb), ours.peak_kb / 1024.0);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  fs::path work = fs::temp_directory_path() / "folivane_chm_bench";
+  int chapters = 6000;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--chapters" && i + 1 < argc) chapters = std::atoi(argv[++i]);
+    else work = a;
+  }
+  const std::string folivane = std::string(FOLIVANE_BIN_DIR) + "/folivane";
+  fs::remove_all(work);
+
+  fs::path sample = work / "sample";
+  fs::create_directories(sample);
+  fs::copy(fs::path(FOLIVANE_SOURCE_DIR) / "samples/chapters", sample, fs::copy_options::recursive);
+  if (!RunMeasured({folivane, sample.string(), "sample", "--no-compile"}, work).ok) {
+    std::fprintf(stderr, "folivane could not write the sample project\n");
+    return 1;
+  }
+  Report("samples/chapters", sample, "sample");
+
+  fs::path large = work / "large";
+  GenerateChapters(large, chapters);
+  if (!RunMeasured({folivane, large.string(), "large", "--no-compile"}, work).ok) {
+    std::fprintf(stderr, "folivane could not write the large project\n");
+    return 1;
+  }
+  Report("generated chapters", large, "large");
+  return 0;
+}
