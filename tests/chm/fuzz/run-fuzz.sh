@@ -1,0 +1,18 @@
+#!/bin/sh
+# Builds the readers' fuzz target with clang and runs it for a bounded time (default 25 s)
+# on a copy of the seed corpus. Usage: tests/chm/fuzz/run-fuzz.sh [SECONDS]
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+seconds=${1:-25}
+out=${FUZZ_OUT:-$root/build/fuzz}
+mkdir -p "$out/corpus"
+clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+  -I"$root" "$here/readers_fuzz.cpp" \
+  "$root/chm/project.cpp" "$root/chm/window_def.cpp" "$root/chm/sitemap.cpp" \
+  "$root/chm/link_scan.cpp" "$root/chm/error.cpp" "$root/chm/codepage.cpp" \
+  "$root/chm/codepage_posix.cpp" -o "$out/readers_fuzz"
+cp -f "$here"/corpus/* "$out/corpus/"
+"$out/readers_fuzz" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=1024 \
+  -print_final_stats=1 "$out/corpus" 2>"$out/fuzz.log" || { tail -40 "$out/fuzz.log"; exit 1; }
+grep -E "stat::number_of_executed_units|Done" "$out/fuzz.log" | tail -2
