@@ -7,20 +7,6 @@
 
 namespace chm {
 
-std::size_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) {
-  std::size_t len = 0;
-  while (len + 8 <= limit) {
-    std::uint64_t x, y;
-    std::memcpy(&x, a + len, 8);
-    std::memcpy(&y, b + len, 8);
-    const std::uint64_t diff = x ^ y;
-    if (diff != 0) return len + static_cast<std::size_t>(__builtin_ctzll(diff) >> 3);
-    len += 8;
-  }
-  while (len < limit && a[len] == b[len]) ++len;
-  return len;
-}
-
 LzxHashChains::LzxHashChains()
     : head_(std::size_t{1} << kHashBits), prev_(kLzxResetInterval) {}
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "chm/lzx_format.h"
@@ -29,7 +30,19 @@ inline void UpdateRepeats(const LzxItem& item, LzxRepeats* reps) {
 }
 
 // Longest common prefix of a and b, at most `limit` bytes.
-std::size_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit);
+inline std::size_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) {
+  std::size_t len = 0;
+  while (len + 8 <= limit) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + len, 8);
+    std::memcpy(&y, b + len, 8);
+    const std::uint64_t diff = x ^ y;
+    if (diff != 0) return len + static_cast<std::size_t>(__builtin_ctzll(diff) >> 3);
+    len += 8;
+  }
+  while (len < limit && a[len] == b[len]) ++len;
+  return len;
+}
 
 // Hash chains over the bytes of one reset interval. Positions are interval offsets; nothing
 // before the interval is reachable, which is what the reset demands anyway.

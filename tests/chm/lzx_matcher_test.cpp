@@ -3,6 +3,7 @@
 
 #include "chm/lzx_encoder.h"
 #include "chm/lzx_matcher.h"
+#include "chm/lzx_optimal.h"
 #include "lzx_support.h"
 
 namespace {
@@ -39,7 +40,9 @@ void ExpectValidParse(const std::vector<std::uint8_t>& data,
     ASSERT_EQ(pos / chm::kLzxFrameSize, (pos + item.length - 1) / chm::kLzxFrameSize)
         << "match across the frame end at " << pos;
     for (std::size_t i = 0; i < item.length; ++i) {
-      ASSERT_EQ(data[pos + i], data[pos + i - dist]) << "wrong match at " << pos;
+      ASSERT_EQ(data[pos + i], data[pos + i - dist])
+          << "wrong match at " << pos << " length " << item.length << " value " << item.value
+          << " byte " << i;
     }
     chm::UpdateRepeats(item, &reps);
     pos += item.length;
@@ -57,6 +60,33 @@ TEST(LzxMatcher, LazyParseCoversTheDataWithValidMatchesOnly) {
   for (const auto& data : inputs) {
     chm::ParseLazy(data.data(), data.size(), {32, 64, 32}, &chains, &items);
     ExpectValidParse(data, items);
+  }
+}
+
+std::vector<std::uint8_t> RandomRuns(std::size_t size) {
+  std::vector<std::uint8_t> runs;
+  const auto noise = chm_test::RandomBytes(4000, 3);
+  for (std::size_t i = 0; runs.size() < size; ++i) {
+    runs.insert(runs.end(), 1 + noise[i % noise.size()] % 300, noise[(i * 7 + 1) % noise.size()]);
+  }
+  runs.resize(size);
+  return runs;
+}
+
+TEST(LzxMatcher, OptimalParseCoversTheDataWithValidMatchesOnly) {
+  std::vector<std::vector<std::uint8_t>> inputs;
+  inputs.push_back(chm_test::HtmlLike(chm::kLzxResetInterval, 2));
+  inputs.emplace_back(chm::kLzxResetInterval, 'z');
+  inputs.push_back(RandomRuns(chm::kLzxResetInterval));
+  inputs.push_back(chm_test::HtmlLike(chm::kLzxFrameSize + 7, 3));
+  for (const chm::LzxOptimalParams& params :
+       {chm::LzxOptimalParams{24, 48, 1}, chm::LzxOptimalParams{128, 128, 3}}) {
+    chm::LzxOptimalParser parser(params);
+    std::vector<chm::LzxItem> items;
+    for (const auto& data : inputs) {
+      parser.Parse(data.data(), data.size(), &items);
+      ExpectValidParse(data, items);
+    }
   }
 }
 

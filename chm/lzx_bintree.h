@@ -1,0 +1,33 @@
+// Binary-tree match finder over one reset interval: every position is kept in a tree sorted
+// by the bytes that follow it, so one descent yields the longest matches at all distances.
+// It finds long matches in repetitive markup that hash chains only reach after hundreds of
+// candidates.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace chm {
+
+class LzxBinaryTrees {
+ public:
+  LzxBinaryTrees();
+  void Reset(const std::uint8_t* data, std::size_t size);
+
+  // Adds position `pos` (positions must come in increasing order, none left out) and, unless
+  // `lengths` is null, reports the matches that are longer than every nearer one, at most
+  // `max_len` long, in increasing length. At most `depth` nodes are visited.
+  void Advance(std::size_t pos, std::size_t max_len, int depth, std::vector<std::uint32_t>* lengths,
+               std::vector<std::uint32_t>* distances);
+
+ private:
+  static constexpr int kHashBits = 16;
+
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::vector<std::int32_t> head_;
+  std::vector<std::int32_t> children_;  // two per position: smaller, larger
+};
+
+}  // namespace chm
