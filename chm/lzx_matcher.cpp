@@ -60,33 +60,6 @@ std::size_t LzxHashChains::Longest(std::size_t pos, std::size_t max_len, int dep
   return best > 2 ? best : 0;
 }
 
-void LzxHashChains::AllMatches(std::size_t pos, std::size_t max_len, int depth,
-                               std::vector<std::uint32_t>* lengths,
-                               std::vector<std::uint32_t>* distances) const {
-  lengths->clear();
-  distances->clear();
-  if (max_len < 3 || pos + 2 >= size_) return;
-  const std::uint8_t* cur = data_ + pos;
-  std::size_t best = 2;
-  std::int32_t cand = head_[Hash(pos)];
-  while (cand >= 0 && static_cast<std::size_t>(cand) >= pos) cand = prev_[cand];
-  while (cand >= 0 && depth-- > 0) {
-    const std::size_t dist = pos - static_cast<std::size_t>(cand);
-    if (dist > kLzxMaxDistance) break;
-    const std::uint8_t* m = data_ + cand;
-    if (m[best] == cur[best] && m[0] == cur[0] && m[1] == cur[1]) {
-      const std::size_t len = MatchLength(m, cur, max_len);
-      if (len > best) {
-        best = len;
-        lengths->push_back(static_cast<std::uint32_t>(len));
-        distances->push_back(static_cast<std::uint32_t>(dist));
-        if (len == max_len) break;
-      }
-    }
-    cand = prev_[cand];
-  }
-}
-
 namespace {
 
 struct Choice {

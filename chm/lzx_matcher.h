@@ -60,11 +60,6 @@ class LzxHashChains {
   std::size_t Longest(std::size_t pos, std::size_t max_len, int depth, std::size_t nice_len,
                       std::uint32_t* distance) const;
 
-  // All matches at `pos` that are longer than every nearer one, as (length, distance) pairs in
-  // increasing length: the candidates an optimal parser needs.
-  void AllMatches(std::size_t pos, std::size_t max_len, int depth,
-                  std::vector<std::uint32_t>* lengths, std::vector<std::uint32_t>* distances) const;
-
  private:
   static constexpr int kHashBits = 16;
   std::uint32_t Hash(std::size_t pos) const;

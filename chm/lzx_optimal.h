@@ -54,8 +54,8 @@ class LzxOptimalParser {
   // Matches of each position: [first_[p], first_[p + 1]) in lengths_/distances_. A position
   // inside a long match that was taken whole has skip_[p] set and is not expanded.
   std::vector<std::uint32_t> first_;
-  std::vector<std::uint32_t> lengths_;
-  std::vector<std::uint32_t> distances_;
+  std::vector<std::uint16_t> lengths_;    // at most 257
+  std::vector<std::uint16_t> distances_;  // at most 65533
   std::vector<std::uint8_t> skip_;
   std::vector<Node> nodes_;
   std::vector<std::uint32_t> scratch_lengths_;
