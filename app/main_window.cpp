@@ -59,13 +59,6 @@ void CreateControls(HWND form, Form1Data& data) {
 
 // --- handlers -------------------------------------------------------------------------------
 
-// Load: the file list starts on a single blank (no chapter folder yet), then the help tools
-// are put next to the program. The window is shown only after this has run.
-void Form1Load(HWND form) {
-  SetChapterFolder(form, L" ");
-  DeployHelpTools(form);
-}
-
 // Unload is never refused and has nothing of its own to do.
 void Form1Unload(HWND) {}
 
@@ -116,7 +109,9 @@ void OnCommand(HWND form, WPARAM wparam) {
   int code = HIWORD(wparam);
   if (id == kCommand1Id && code == BN_CLICKED) Command1Click(form);
   if (id == kCommand2Id && code == BN_CLICKED) Command2Click(form);
-  if (id == kImage1Id && code == STN_CLICKED) Image1Click(form);
+  // The static's class takes double clicks: a second press soon after the first one arrives
+  // as STN_DBLCLK and is a click all the same.
+  if (id == kImage1Id && (code == STN_CLICKED || code == STN_DBLCLK)) Image1Click(form);
 }
 
 bool OnSetCursor(HWND form, HWND under) {
@@ -172,7 +167,20 @@ bool RegisterForm1Class(HINSTANCE instance) {
   return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// Load: the file list starts on a single blank (no chapter folder yet), then the help tools
+// are put next to the program. The window is shown only after this has run.
+void Form1Load(HWND form) {
+  SetChapterFolder(form, L" ");
+  DeployHelpTools(form);
+}
+
 HWND CreateForm1(HINSTANCE instance) {
+  HWND form = CreateForm1Window(instance);
+  if (form) Form1Load(form);
+  return form;
+}
+
+HWND CreateForm1Window(HINSTANCE instance) {
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT frame = {0, 0, TwipsToPixels(kFormClientWidthTwips),
                 TwipsToPixels(kFormClientHeightTwips)};
@@ -185,8 +193,6 @@ HWND CreateForm1(HINSTANCE instance) {
   int y = work.top + (work.bottom - work.top - height) / 2;
   HWND form = CreateWindowExW(0, kFormClassName, kFormCaption, kStyle, x, y, width, height,
                               nullptr, nullptr, instance, nullptr);
-  if (!form) return nullptr;
-  Form1Load(form);
   return form;
 }
 

@@ -14,6 +14,11 @@ bool RegisterForm1Class(HINSTANCE instance);
 // Creates Form1 hidden, with all its controls, and runs its load handler. The caller shows it.
 HWND CreateForm1(HINSTANCE instance);
 
+// The two halves of CreateForm1: the window with its controls, and the load handler (the
+// file list's first path, then the deployment of the help tools).
+HWND CreateForm1Window(HINSTANCE instance);
+void Form1Load(HWND form);
+
 // The chapter folder: the path the file list shows.
 std::wstring GetChapterFolder(HWND form);
 // Gives the file list a new path and lists that folder's chapter files.
