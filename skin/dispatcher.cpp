@@ -1,5 +1,7 @@
 #include "skin/skinner.h"
 
+#include "skin/input/control_states.h"
+#include "skin/input/interaction.h"
 #include "skin/paint/paint_handlers.h"
 
 // Every message of every skinned window passes here, so the common path is one property lookup
@@ -26,33 +28,41 @@ LRESULT AttachNamedWindow(WNDPROC previous, HWND window, UINT message, WPARAM wP
     return result;
 }
 
+// A left-button release can change the value of controls other than the one released on (the
+// option buttons of a group), so after it every skinned check box and option button under the
+// same parent is drawn again.
+LRESULT OnLButtonUpAndRefresh(WNDPROC previous, HWND window, UINT message, WPARAM wParam,
+                              LPARAM lParam) {
+    LRESULT result = OnLButtonUp(previous, window, message, wParam, lParam);
+    RefreshSiblings(window);
+    return result;
+}
+
 struct Route {
     UINT Message;
     SkinHandler Handler;
 };
 
-// The messages the engine takes. The interaction handlers (focus, enable, keys, mouse, timer,
-// window position) and the non-client painter are not part of the engine yet: until they are,
-// their messages go to the previous procedure, as every message without a handler does.
+// The messages the engine takes; every other message goes to the previous procedure.
 constexpr Route kRoutes[] = {
     {WM_SIZE, OnSize},
-    {WM_ACTIVATE, PassToPrevious},
-    {WM_SETFOCUS, PassToPrevious},
-    {WM_KILLFOCUS, PassToPrevious},
-    {WM_ENABLE, PassToPrevious},
+    {WM_ACTIVATE, OnActivate},
+    {WM_SETFOCUS, OnSetFocus},
+    {WM_KILLFOCUS, OnKillFocus},
+    {WM_ENABLE, OnEnable},
     {WM_PAINT, OnPaint},
-    {WM_WINDOWPOSCHANGING, PassToPrevious},
-    {WM_NCPAINT, PassToPrevious},
-    {WM_KEYDOWN, PassToPrevious},
-    {WM_KEYUP, PassToPrevious},
-    {WM_TIMER, PassToPrevious},
+    {WM_WINDOWPOSCHANGING, OnWindowPosChanging},
+    {WM_NCPAINT, OnNcPaint},
+    {WM_KEYDOWN, OnKeyDown},
+    {WM_KEYUP, OnKeyUp},
+    {WM_TIMER, OnTimer},
     {WM_ENTERIDLE, AttachNamedWindow},
     {WM_CTLCOLORLISTBOX, AttachNamedWindow},
-    {WM_MOUSEMOVE, PassToPrevious},
-    {WM_LBUTTONDOWN, PassToPrevious},
-    {WM_LBUTTONUP, PassToPrevious},
-    {WM_LBUTTONDBLCLK, PassToPrevious},
-    {WM_MOUSELEAVE, PassToPrevious},
+    {WM_MOUSEMOVE, OnMouseMove},
+    {WM_LBUTTONDOWN, OnLButtonDown},
+    {WM_LBUTTONUP, OnLButtonUpAndRefresh},
+    {WM_LBUTTONDBLCLK, OnLButtonDblClk},
+    {WM_MOUSELEAVE, OnMouseLeave},
 };
 
 SkinHandler FindHandler(UINT message) {

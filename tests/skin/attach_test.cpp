@@ -139,6 +139,9 @@ TEST(AttachSkin, EveryKindGetsItsPropertiesAndDetachLeavesNoneBehind) {
 
 TEST(AttachSkin, SecondAttachReturnsZeroAndDoesNotProbeOrBuildAgain) {
     TestForm t = MakeForm();
+    // Made before the attach: a form that becomes active next to a skinned window is skinned by
+    // the activation handler, and this test needs it still unskinned.
+    HWND other = skintest::CreateForm(200, 100, "second");
     ASSERT_EQ(AttachSkin(t.Form), 1);
     const int count = SkinnedWindowCount;
     // Marks that a second probe or image build would overwrite.
@@ -152,7 +155,6 @@ TEST(AttachSkin, SecondAttachReturnsZeroAndDoesNotProbeOrBuildAgain) {
     EXPECT_EQ(GetSkinProp(late, kPropProcAddr), 0) << "children were enumerated again";
     EXPECT_EQ(SkinnedWindowCount, count);
 
-    HWND other = skintest::CreateForm(200, 100, "second");
     EXPECT_EQ(AttachSkin(other), 1);
     EXPECT_EQ(SkinImage1, image);
     EXPECT_EQ(GetPixel(SkinImage1, 0, 0), 0x00010203u) << "images were built again";
