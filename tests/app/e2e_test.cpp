@@ -112,6 +112,54 @@ std::string Gbk(const std::wstring& text) {
   return bytes;
 }
 
+struct ProcessWindow {
+  DWORD process_id;
+  const wchar_t* window_class;
+  HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM search_pointer) {
+  auto* search = reinterpret_cast<ProcessWindow*>(search_pointer);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t name[64];
+  GetClassNameW(window, name, 64);
+  if (pid == search->process_id && !lstrcmpW(name, search->window_class) &&
+      IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void ExpectViewerShowsBookAndEndsWithIt(const std::wstring& viewer, const std::wstring& book) {
+  std::wstring command = L"\"" + viewer + L"\" " + book;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  ASSERT_TRUE(CreateProcessW(viewer.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &info));
+  CloseHandle(info.hThread);
+  ProcessWindow search = {info.dwProcessId, L"HH Parent", nullptr};
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 20000 && !search.found; Sleep(50)) {
+    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+  }
+  EXPECT_NE(search.found, nullptr) << "no help window";
+  if (search.found) {
+    wchar_t title[64] = L"";
+    SendMessageW(search.found, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(title));
+    EXPECT_STREQ(title, L"测试书");
+    // Still running while its window is open.
+    Sleep(500);
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    PostMessageW(search.found, WM_CLOSE, 0, 0);
+  }
+  EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0))
+      << "hh.exe outlived its window";
+  if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 9);
+  CloseHandle(info.hProcess);
+}
+
 TEST(EndToEnd, FirstStartPlacesOurBuildsAndLaterStartsWriteOnlyWhatIsMissing) {
   std::wstring folder = FreshProgramFolder(L"program");
   StartAndClose(folder);
@@ -243,6 +291,9 @@ TEST(EndToEnd, ImportBuildCompileAndHelpThroughTheWindow) {
   EXPECT_EQ(help.owner, program.form());
 
   EXPECT_EQ(program.Close(10000), 0u);
+
+  // The deployed viewer launcher opens the new book and ends with its window.
+  ExpectViewerShowsBookAndEndsWithIt(folder + L"\\hh.exe", book);
 }
 
 // When the compiler cannot be placed next to the program, start-up says which folder and why,
