@@ -69,8 +69,10 @@ void Command2Click(HWND form) {
   for (const std::wstring& entry : ReadListEntries(Control(form, kFile1Id))) {
     chapters.push_back(WideToUtf8(entry));
   }
-  wchar_t name[1024] = L"";
-  GetWindowTextW(Control(form, kText1Id), name, 1024);
+  HWND text_box = Control(form, kText1Id);
+  std::wstring name(static_cast<size_t>(GetWindowTextLengthW(text_box)) + 1, L'\0');
+  name.resize(static_cast<size_t>(GetWindowTextW(text_box, name.data(),
+                                                 static_cast<int>(name.size()))));
   std::unique_ptr<book::BookPlatform> platform = MakeWindowsBookPlatform(form);
   book::BuildBook(*platform, WideToUtf8(GetChapterFolder(form)), chapters, WideToUtf8(name));
 }
