@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -212,6 +213,151 @@ TEST(ButtonFade, DragOffShowsPressedOpaqueAndReleaseThereFadesToNormalFromSixty)
     EXPECT_EQ(Levels(ticks), LevelsAfterTicks(60));
     for (const Tick& t : ticks) EXPECT_EQ(t.State, kStateNormal);
     EXPECT_EQ(Shown(f.Button), FacePixels(f.Button, kStateNormal));
+}
+
+TEST(ButtonFade, LeavingMidFadeRestartsFromZeroOnTheRunningTimer) {
+    FadeForm f;
+    f.Enter();
+    ASSERT_GE(f.WaitTicks(5), 5u);
+    const LONG_PTR timer = Prop(f.Button, kPropTimerId);
+    ASSERT_NE(timer, 0);
+    skintest::ParkCursor();
+    ASSERT_TRUE(PumpUntil(kLeaveLimitMs, [&] { return Prop(f.Button, kPropMouseFlag) == 0; }));
+    // The leave handler restarted the level on the timer it found: the same timer, state normal.
+    EXPECT_EQ(Prop(f.Button, kPropOldState), kStateNormal);
+    EXPECT_EQ(Prop(f.Button, kPropTimerId), timer);
+    EXPECT_LE(Prop(f.Button, kPropAlphaLevel), 6);
+    const size_t ticksAtLeave = Ticks(f.Button).size();
+    ASSERT_LT(ticksAtLeave, 86u) << "the hover fade had ended before the leave arrived";
+    ASSERT_TRUE(f.WaitFadeEnd());
+    const std::vector<Tick> after(Ticks(f.Button).begin() + ticksAtLeave, Ticks(f.Button).end());
+    // Every tick from the leave on belongs to one fade from 0: a second timer would interleave
+    // its ticks and end the fade early.
+    const std::vector<int> levels = Levels(after);
+    const std::vector<int> full = LevelsAfterTicks(0);
+    ASSERT_FALSE(levels.empty());
+    EXPECT_TRUE(std::equal(levels.rbegin(), levels.rend(), full.rbegin()));
+    EXPECT_GE(levels.size(), 84u);
+    EXPECT_EQ(Shown(f.Button), FacePixels(f.Button, kStateNormal));
+    skintest::Pump(100);
+    EXPECT_EQ(Ticks(f.Button).size(), ticksAtLeave + after.size()) << "a timer ticks on after the fade";
+}
+
+TEST(ButtonFade, PaintInTheMiddleOfAFadeEndsItOnTheCurrentFace) {
+    FadeForm f;
+    f.Enter();
+    ASSERT_GE(f.WaitTicks(10), 10u);
+    InvalidateRect(f.Button, nullptr, FALSE);
+    UpdateWindow(f.Button);
+    EXPECT_FALSE(f.FadeRunning());
+    EXPECT_EQ(Prop(f.Button, kPropAlphaLevel), 255);
+    EXPECT_EQ(Shown(f.Button), FacePixels(f.Button, kStateHover));
+    const size_t ticks = Ticks(f.Button).size();
+    skintest::Pump(100);
+    EXPECT_EQ(Ticks(f.Button).size(), ticks);
+}
+
+TEST(ButtonKeys, SpacePressesAndFadesBackWhileReturnChangesNothing) {
+    FadeForm f;
+    SetFocus(f.Button);
+    ASSERT_TRUE(f.WaitFadeEnd()) << "the focus fade did not end";
+    ASSERT_EQ(GetFocus(), f.Button);
+    // A known state to compare against: hover, fully drawn, no fade.
+    SetSkinProp(f.Button, kPropOldState, kStateHover);
+    SetSkinProp(f.Button, kPropAlphaLevel, 255);
+    PresentButtonFace(f.Button, nullptr);
+    const std::vector<COLORREF> before = Shown(f.Button);
+    skintest::Key(VK_RETURN, true);
+    skintest::Pump(40);
+    skintest::Key(VK_RETURN, false);
+    skintest::Pump(40);
+    EXPECT_EQ(Prop(f.Button, kPropOldState), kStateHover);
+    EXPECT_EQ(Prop(f.Button, kPropAlphaLevel), 255);
+    EXPECT_FALSE(f.FadeRunning());
+    EXPECT_EQ(Shown(f.Button), before);
+
+    skintest::Key(VK_SPACE, true);
+    ASSERT_TRUE(PumpUntil(500, [&] { return Prop(f.Button, kPropOldState) == kStatePressed; }));
+    EXPECT_EQ(Shown(f.Button), FacePixels(f.Button, kStatePressed));
+    EXPECT_FALSE(f.FadeRunning());
+    skintest::Log().LastMessage = 0;
+    Ticks(f.Button).clear();
+    skintest::Key(VK_SPACE, false);
+    ASSERT_TRUE(PumpUntil(500, [&] { return f.FadeRunning(); }));
+    EXPECT_EQ(skintest::Log().LastMessage, static_cast<UINT>(WM_COMMAND)) << "space gave no click";
+    ASSERT_TRUE(f.WaitFadeEnd());
+    EXPECT_EQ(Levels(Ticks(f.Button)), LevelsAfterTicks(0));
+    EXPECT_EQ(Shown(f.Button), FacePixels(f.Button, kStateNormal));
+}
+
+TEST(ButtonFocus, FocusChangeRendersTheFacesAgainAndFadesTheNewOneIn) {
+    FadeForm f;
+    f.Enter();
+    ASSERT_TRUE(f.WaitFadeEnd());
+    const std::vector<COLORREF> unfocused = FacePixels(f.Button, kStateHover);
+    Ticks(f.Button).clear();
+    SetFocus(f.Button);
+    EXPECT_TRUE(f.FadeRunning());
+    EXPECT_NE(FacePixels(f.Button, kStateHover), unfocused) << "no focus rectangle on the faces";
+    ASSERT_TRUE(f.WaitFadeEnd());
+    EXPECT_EQ(Prop(f.Button, kPropOldState), kStateHover);
+    EXPECT_EQ(Shown(f.Button), FacePixels(f.Button, kStateHover));
+    SetFocus(f.Other);
+    ASSERT_TRUE(f.WaitFadeEnd());
+    EXPECT_EQ(FacePixels(f.Button, kStateHover), unfocused);
+    EXPECT_EQ(Shown(f.Button), unfocused);
+}
+
+TEST(ButtonEnable, DisablingShowsTheDisabledFaceAtTheCurrentLevel) {
+    FadeForm f;
+    // After a paint the level is 255: the disabled face replaces the picture at once.
+    ASSERT_EQ(Prop(f.Button, kPropAlphaLevel), 255);
+    EnableWindow(f.Button, FALSE);
+    EXPECT_EQ(Shown(f.Button), FacePixels(f.Button, kStateDisabled));
+    EnableWindow(f.Button, TRUE);
+    EXPECT_EQ(Prop(f.Button, kPropOldState), kStateNormal);
+    EXPECT_EQ(Shown(f.Button), FacePixels(f.Button, kStateNormal));
+
+    // After a completed fade the level is 0: the blend leaves the picture until the next paint.
+    SetSkinProp(f.Button, kPropAlphaLevel, 0);
+    const std::vector<COLORREF> before = Shown(f.Button);
+    EnableWindow(f.Button, FALSE);
+    EXPECT_EQ(Prop(f.Button, kPropOldState), kStateDisabled);
+    EXPECT_EQ(Shown(f.Button), before) << "a blend at level 0 changed the picture";
+    InvalidateRect(f.Button, nullptr, FALSE);
+    UpdateWindow(f.Button);
+    EXPECT_EQ(Shown(f.Button), FacePixels(f.Button, kStateDisabled));
+    EnableWindow(f.Button, TRUE);
+    EXPECT_EQ(Prop(f.Button, kPropOldState), kStateNormal);
+}
+
+// A click whose command releases the skin: the release must not leave a fade timer ticking or
+// skin properties behind on a window the engine no longer serves.
+LRESULT CALLBACK DetachingFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) DetachSkin(window);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(ButtonRelease, ClickThatDetachesTheSkinLeavesNoTimerOrPropertiesBehind) {
+    skintest::ParkCursor();
+    HWND form = skintest::CreateForm(420, 200);
+    HWND button = skintest::CreateChild(form, "Button", "Close", BS_PUSHBUTTON, 20, 20, kWidth, kHeight);
+    SetWindowLongPtrA(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DetachingFormProc));
+    AttachSkin(form);
+    SetForegroundWindow(form);
+    skintest::MoveCursorInto(button, kWidth / 2, kHeight / 2);
+    skintest::Pump(50);
+    skintest::MouseButton(true);
+    skintest::Pump(50);
+    skintest::MouseButton(false);
+    PumpUntil(500, [&] { return GetSkinProp(button, kPropProcAddr) == 0; });
+    skintest::Pump(50);
+    EXPECT_EQ(GetSkinProp(button, kPropProcAddr), 0) << "the click did not detach";
+    EXPECT_TRUE(skintest::EnginePropNames(button).empty());
+    // A timer left on the window would still be there to kill.
+    EXPECT_FALSE(KillTimer(button, kFadeTimerId)) << "a fade timer outlived the skin";
+    skintest::ParkCursor();
+    DestroyWindow(form);
 }
 
 }  // namespace
