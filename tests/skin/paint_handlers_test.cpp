@@ -64,9 +64,12 @@ EveryKind MakeEveryKind() {
     k.Drive = AddCombo(k.Form, "ThunderRT6DriveListBox", CBS_DROPDOWNLIST, 160, 84);
     k.Edit = skintest::CreateChild(k.Form, "Edit", "\xCA\xE9\xC3\xFB", ES_AUTOHSCROLL, 330, 16, 200, 24, WS_EX_CLIENTEDGE);
     k.List = skintest::CreateChild(k.Form, "ListBox", "", LBS_NOINTEGRALHEIGHT | WS_VSCROLL, 330, 50, 200, 90, WS_EX_CLIENTEDGE);
-    for (const char* item : {"chapter1.htm", "chapter2.htm", "notes.txt"}) {
-        SendMessageA(k.List, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    // Enough entries for the list's scroll bar to show, as a full chapter folder does.
+    for (int i = 1; i <= 12; ++i) {
+        const std::string item = "chapter" + std::to_string(i) + ".htm";
+        SendMessageA(k.List, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     }
+    SendMessageA(k.List, LB_SETCURSEL, 0, 0);
     k.DataList = skintest::CreateChild(k.Form, "DataListWndClass", "", LBS_NOINTEGRALHEIGHT | WS_BORDER, 20, 130, 120, 80);
     SendMessageA(k.DataList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("data row"));
     k.Grid = skintest::CreateChild(k.Form, "ApexGrid", "", LBS_NOINTEGRALHEIGHT | WS_BORDER, 160, 130, 150, 80);
