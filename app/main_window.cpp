@@ -10,6 +10,7 @@
 #include "app/form_layout.h"
 #include "app/resource_ids.h"
 #include "app/text_convert_win.h"
+#include "skin/skinner.h"
 #include "book/build_book.h"
 #include "app/book_platform_win.h"
 
@@ -60,7 +61,7 @@ void CreateControls(HWND form, Form1Data& data) {
 // --- handlers -------------------------------------------------------------------------------
 
 // Unload is never refused and has nothing of its own to do.
-void Form1Unload(HWND) {}
+void Form1Unload(HWND form) { DetachSkin(form); }
 
 void Command1Click(HWND form) { SetChapterFolder(form, ChooseFolder()); }
 
@@ -172,6 +173,8 @@ bool RegisterForm1Class(HINSTANCE instance) {
 // Load: the file list starts on a single blank (no chapter folder yet), then the help tools
 // are put next to the program. The window is shown only after this has run.
 void Form1Load(HWND form) {
+  // The skin comes first, so that the window is drawn by it from its first paint.
+  AttachSkin(form);
   SetChapterFolder(form, L" ");
   DeployHelpTools(form);
 }
