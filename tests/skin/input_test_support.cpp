@@ -29,16 +29,6 @@ LRESULT CALLBACK RecordingButtonProc(HWND window, UINT message, WPARAM wParam, L
     return CallWindowProcA(recorder.Original, window, message, wParam, lParam);
 }
 
-void RegisterCopy(const char* base, const char* name) {
-    WNDCLASSA wc{};
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (GetClassInfoA(instance, name, &wc)) return;
-    GetClassInfoA(nullptr, base, &wc);
-    wc.hInstance = instance;
-    wc.lpszClassName = name;
-    // The system's procedure stays the class procedure: the copy behaves as the original.
-    RegisterClassA(&wc);
-}
 
 }  // namespace
 
@@ -91,10 +81,5 @@ std::vector<Tick>& Ticks(HWND button) { return gRecorders[button].Ticks; }
 
 void SampleTicksAt(HWND button, int x, int y) { gRecorders[button].Sample = POINT{x, y}; }
 
-void RegisterThunderClasses() {
-    RegisterCopy("Button", "ThunderRT6CheckBox");
-    RegisterCopy("Button", "ThunderRT6OptionButton");
-    RegisterCopy("ComboBox", "ThunderRT6DriveListBox");
-}
 
 }  // namespace skintest

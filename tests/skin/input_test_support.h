@@ -1,7 +1,6 @@
 #pragma once
-// Helpers of the interaction tests: the real cursor and mouse button, a pump that waits for a
-// condition, a recorder of fade ticks placed under the skin, and the Thunder* classes that make
-// check boxes, option buttons and drive lists of the kinds the engine knows.
+// Helpers of the interaction tests: the real cursor, mouse button and keys, a pump that waits for
+// a condition, and a recorder of fade ticks placed under the skin.
 
 #include <windows.h>
 
@@ -37,9 +36,5 @@ void RecordTicks(HWND button, int x, int y);
 std::vector<Tick>& Ticks(HWND button);
 // Moves the recorded pixel.
 void SampleTicksAt(HWND button, int x, int y);
-
-// Registers "ThunderRT6CheckBox" and "ThunderRT6OptionButton" as copies of the Button class and
-// "ThunderRT6DriveListBox" as a copy of the ComboBox class, under this module.
-void RegisterThunderClasses();
 
 }  // namespace skintest
