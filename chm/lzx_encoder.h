@@ -15,7 +15,7 @@ constexpr std::size_t kLzxResetInterval = 2 * kLzxFrameSize;  // bytes between r
 enum class LzxLevel {
   kStore,    // uncompressed blocks only: the reference layout that every reader opens
   kNormal,   // hash chains with lazy evaluation; the default
-  kBest,     // slower parsing for the smallest output
+  kBest,     // near-optimal parsing: the smallest output, several times slower
 };
 
 // Streaming encoder: feed the uncompressed section in any pieces with Write, then call Finish

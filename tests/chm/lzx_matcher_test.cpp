@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "chm/lzx_encoder.h"
+#include "chm/lzx_lazy.h"
 #include "chm/lzx_matcher.h"
 #include "chm/lzx_optimal.h"
 #include "lzx_support.h"
@@ -87,6 +88,25 @@ TEST(LzxMatcher, OptimalParseCoversTheDataWithValidMatchesOnly) {
       parser.Parse(data.data(), data.size(), &items);
       ExpectValidParse(data, items);
     }
+  }
+}
+
+// One parser over successive intervals, as the encoder uses it: a long interval before a short
+// one leaves chain entries that point past the short one's end, and shortened matches leave
+// the position after them in the chains before it is searched.
+TEST(LzxMatcher, LazyChainParseCoversEveryIntervalWithValidMatchesOnly) {
+  std::vector<std::vector<std::uint8_t>> inputs;
+  inputs.push_back(chm_test::HtmlLike(chm::kLzxResetInterval, 2));
+  inputs.push_back(chm_test::HtmlLike(chm::kLzxFrameSize + 7, 3));
+  inputs.emplace_back(chm::kLzxResetInterval, 'z');
+  inputs.push_back(RandomRuns(chm::kLzxResetInterval));
+  inputs.push_back(chm_test::RandomBytes(chm::kLzxFrameSize, 5));
+  inputs.push_back(chm_test::HtmlLike(chm::kLzxResetInterval, 2));
+  chm::LzxLazyParser parser({{16, 16, 8}, 64, 32});
+  std::vector<chm::LzxItem> items;
+  for (const auto& data : inputs) {
+    parser.Parse(data.data(), data.size(), &items);
+    ExpectValidParse(data, items);
   }
 }
 
