@@ -277,13 +277,19 @@ TEST(Painters, NoGdiObjectLeftAfterAThousandPaintsOfEveryKind) {
         SendMessageA(k.Progress, PBM_SETPOS, (round * 97) % 30001, 0);
         SendMessageA(k.Vertical, WM_NCPAINT, 1, 0);
     };
+    // The cursor away from the form, so that no hover or fade joins in.
+    SetCursorPos(1270, 1010);
     for (int round = 0; round < 10; ++round) paintEverything(round);
     skintest::Pump(20);
     const int before = skintest::CountGdiObjects();
     ASSERT_GT(before, 0);
     for (int round = 0; round < 1000; ++round) paintEverything(round);
     skintest::Pump(20);
-    EXPECT_EQ(skintest::CountGdiObjects(), before);
+    // Every path of every painter runs at least 333 times here, so a leak of one object per
+    // paint shows as hundreds; the slack allows for one object the system creates on first use.
+    const int after = skintest::CountGdiObjects();
+    EXPECT_GE(after, before - 2);
+    EXPECT_LE(after, before + 2);
     DetachSkin(k.Form);
     DestroyWindow(k.Form);
 }
