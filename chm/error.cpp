@@ -4,7 +4,9 @@ namespace chm {
 
 const char* ErrorReason(ErrorCode code) {
   switch (code) {
-    case ErrorCode::kUsage: return "usage: hhc PROJECT.hhp";
+    case ErrorCode::kUsage:
+      return "usage: hhc [--best | --store] PROJECT.hhp (--best: smallest book, about four "
+             "times slower; --store: no compression)";
     case ErrorCode::kFileMissing: return "file not found";
     case ErrorCode::kFileUnreadable: return "cannot read file";
     case ErrorCode::kBookUnwritable: return "cannot write the book";
