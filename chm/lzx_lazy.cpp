@@ -9,15 +9,16 @@
 namespace chm {
 namespace {
 
-// Match finding algorithm: three hash chains over the interval, keyed by the next 12, 8 and 4
-// bytes. A chain of long prefixes holds only positions that share that many bytes (barring
+// Match finding algorithm: four hash chains over the interval, keyed by the next 12, 8, 4 and
+// 3 bytes. A chain of long prefixes holds only positions that share that many bytes (barring
 // collisions), so a short walk on it reaches the long matches at any distance that repetitive
 // markup is full of; a chain of 3-byte prefixes would have to step over hundreds of short
 // candidates to get there. Each shorter chain is walked only when the longer ones found nothing
 // as long as their prefix. Measured on generated chapters and on real pages, walking deeper
 // finds longer but farther matches and does not make the output smaller.
 constexpr int kHashBits = 16;
-constexpr std::size_t kPrefixes[3] = {12, 8, 4};
+constexpr int kChains = 4;
+constexpr std::size_t kPrefixes[kChains] = {12, 8, 4, 3};
 
 // Before any tree exists: literals of about 6 bits, matches of about 9 bits plus footer.
 constexpr std::uint32_t kGuessLiteralBits = 6;
@@ -29,6 +30,11 @@ constexpr std::uint32_t kGuessLengthBits = 5;
 constexpr std::int32_t kOriginLimit = 1 << 30;
 
 std::uint32_t Hash(int chain, const std::uint8_t* p) {
+  if (chain == 3) {  // not a 4-byte load: the prefix may end the data
+    const std::uint32_t v = p[0] | static_cast<std::uint32_t>(p[1]) << 8 |
+                            static_cast<std::uint32_t>(p[2]) << 16;
+    return (v * 2654435761u) >> (32 - kHashBits);
+  }
   if (chain == 2) {
     std::uint32_t v;
     std::memcpy(&v, p, 4);
@@ -80,7 +86,7 @@ std::size_t LzxLazyParser::MaxLengthAt(std::size_t pos) const {
 
 void LzxLazyParser::InsertUpTo(std::size_t end) {
   for (std::size_t p = inserted_; p < end; ++p) {
-    for (int c = 0; c < 3; ++c) {
+    for (int c = 0; c < kChains; ++c) {
       if (p + kPrefixes[c] > size_) continue;
       std::int32_t& head = chains_[c].head[Hash(c, data_ + p)];
       chains_[c].prev[p] = head;
@@ -143,7 +149,7 @@ LzxLazyParser::Choice LzxLazyParser::BestAt(std::size_t pos, const LzxRepeats& r
       best = {static_cast<std::uint32_t>(len), static_cast<std::uint16_t>(k), saving};
     }
   }
-  for (int c = 0; c < 3; ++c) {
+  for (int c = 0; c < kChains; ++c) {
     if (longest >= params_.nice_len || longest >= max_len) break;
     if (c > 0 && longest >= kPrefixes[c - 1]) break;
     if (pos + kPrefixes[c] > size_) continue;

@@ -17,7 +17,7 @@ namespace chm {
 class LzxLazyParser {
  public:
   struct Params {
-    int depths[3];          // candidates walked on the chains of 12-, 8- and 4-byte prefixes
+    int depths[4];          // candidates walked on the chains of 12-, 8-, 4- and 3-byte prefixes
     std::size_t nice_len;   // a match this long ends the search
     std::size_t lazy_len;   // a match this long is taken without looking any further
   };
@@ -57,7 +57,7 @@ class LzxLazyParser {
   // Chains hold positions counted from origin_, which moves on by a whole interval for every
   // parse, so that entries of earlier intervals read as negative and need no clearing.
   std::int32_t origin_ = 0;
-  Chain chains_[3];
+  Chain chains_[4];
   std::vector<std::uint32_t> literal_prefix_;  // literal bits of bytes [0, i)
 };
 

@@ -102,7 +102,7 @@ TEST(LzxMatcher, LazyChainParseCoversEveryIntervalWithValidMatchesOnly) {
   inputs.push_back(RandomRuns(chm::kLzxResetInterval));
   inputs.push_back(chm_test::RandomBytes(chm::kLzxFrameSize, 5));
   inputs.push_back(chm_test::HtmlLike(chm::kLzxResetInterval, 2));
-  chm::LzxLazyParser parser({{16, 16, 8}, 64, 32});
+  chm::LzxLazyParser parser({{16, 16, 8, 2}, 257, 257});
   std::vector<chm::LzxItem> items;
   for (const auto& data : inputs) {
     parser.Parse(data.data(), data.size(), &items);
