@@ -29,25 +29,36 @@ constexpr std::uint32_t kGuessLengthBits = 5;
 // it could overflow, the chains are cleared and it starts again at 0.
 constexpr std::int32_t kOriginLimit = 1 << 30;
 
-std::uint32_t Hash(int chain, const std::uint8_t* p) {
+// The hash of each chain's prefix, from the 8 bytes at p and the 4 after them (chains 0, 1
+// and 2 read only as far as their prefix reaches).
+inline std::uint32_t HashOf12(std::uint64_t v, std::uint32_t w) {
+  v ^= (static_cast<std::uint64_t>(w) * 0xC2B2AE3D27D4EB4Full) >> 7;
+  return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+}
+inline std::uint32_t HashOf8(std::uint64_t v) {
+  return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+}
+inline std::uint32_t HashOf4(std::uint32_t v) { return (v * 2654435761u) >> (32 - kHashBits); }
+inline std::uint32_t HashOf3(std::uint32_t v) {
+  return ((v & 0xFFFFFFu) * 2246822519u) >> (32 - kHashBits);
+}
+
+inline std::uint32_t Hash(int chain, const std::uint8_t* p) {
   if (chain == 3) {  // not a 4-byte load: the prefix may end the data
-    const std::uint32_t v = p[0] | static_cast<std::uint32_t>(p[1]) << 8 |
-                            static_cast<std::uint32_t>(p[2]) << 16;
-    return (v * 2654435761u) >> (32 - kHashBits);
+    return HashOf3(p[0] | static_cast<std::uint32_t>(p[1]) << 8 |
+                   static_cast<std::uint32_t>(p[2]) << 16);
   }
   if (chain == 2) {
     std::uint32_t v;
     std::memcpy(&v, p, 4);
-    return (v * 2654435761u) >> (32 - kHashBits);
+    return HashOf4(v);
   }
   std::uint64_t v;
   std::memcpy(&v, p, 8);
-  if (chain == 0) {
-    std::uint32_t w;
-    std::memcpy(&w, p + 8, 4);
-    v ^= (static_cast<std::uint64_t>(w) * 0xC2B2AE3D27D4EB4Full) >> 7;
-  }
-  return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+  if (chain == 1) return HashOf8(v);
+  std::uint32_t w;
+  std::memcpy(&w, p + 8, 4);
+  return HashOf12(v, w);
 }
 
 // Bits of a match's main symbol, its length symbol and its footer.
@@ -85,7 +96,25 @@ std::size_t LzxLazyParser::MaxLengthAt(std::size_t pos) const {
 }
 
 void LzxLazyParser::InsertUpTo(std::size_t end) {
-  for (std::size_t p = inserted_; p < end; ++p) {
+  std::size_t p = inserted_;
+  // Where every prefix fits, all four hashes come from two loads.
+  const std::size_t fast_end = std::min(end, size_ >= kPrefixes[0] ? size_ - kPrefixes[0] + 1 : 0);
+  for (; p < fast_end; ++p) {
+    std::uint64_t v;
+    std::uint32_t w;
+    std::memcpy(&v, data_ + p, 8);
+    std::memcpy(&w, data_ + p + 8, 4);
+    const std::uint32_t hashes[kChains] = {HashOf12(v, w), HashOf8(v),
+                                           HashOf4(static_cast<std::uint32_t>(v)),
+                                           HashOf3(static_cast<std::uint32_t>(v))};
+    const std::int32_t here = origin_ + static_cast<std::int32_t>(p);
+    for (int c = 0; c < kChains; ++c) {
+      std::int32_t& head = chains_[c].head[hashes[c]];
+      chains_[c].prev[p] = head;
+      head = here;
+    }
+  }
+  for (; p < end; ++p) {
     for (int c = 0; c < kChains; ++c) {
       if (p + kPrefixes[c] > size_) continue;
       std::int32_t& head = chains_[c].head[Hash(c, data_ + p)];
