@@ -5,7 +5,7 @@ namespace chm {
 const char* ErrorReason(ErrorCode code) {
   switch (code) {
     case ErrorCode::kUsage:
-      return "usage: hhc [--best | --store] PROJECT.hhp (--best: smallest book, about four "
+      return "usage: hhc [--best | --store] PROJECT.hhp (--best: smallest book, about six "
              "times slower; --store: no compression)";
     case ErrorCode::kFileMissing: return "file not found";
     case ErrorCode::kFileUnreadable: return "cannot read file";
