@@ -60,8 +60,6 @@ void CreateControls(HWND form, Form1Data& data) {
 
 // --- handlers -------------------------------------------------------------------------------
 
-// Unload is never refused and has nothing of its own to do.
-void Form1Unload(HWND form) { DetachSkin(form); }
 
 void Command1Click(HWND form) { SetChapterFolder(form, ChooseFolder()); }
 
@@ -178,6 +176,9 @@ void Form1Load(HWND form) {
   SetChapterFolder(form, L" ");
   DeployHelpTools(form);
 }
+
+// Unload is never refused: the skin lets go of the window, which then closes as it is.
+void Form1Unload(HWND form) { DetachSkin(form); }
 
 HWND CreateForm1(HINSTANCE instance) {
   HWND form = CreateForm1Window(instance);

@@ -18,6 +18,8 @@ HWND CreateForm1(HINSTANCE instance);
 // file list's first path, then the deployment of the help tools).
 HWND CreateForm1Window(HINSTANCE instance);
 void Form1Load(HWND form);
+// The unload handler, run when the window is closed, before it is destroyed.
+void Form1Unload(HWND form);
 
 // The chapter folder: the path the file list shows.
 std::wstring GetChapterFolder(HWND form);
