@@ -5,24 +5,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/text_convert_win.h"
+
 namespace app {
 namespace {
-
-std::wstring WideFromUtf8(const std::string& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-  return w;
-}
-
-std::string Utf8FromWide(const wchar_t* w, int size) {
-  if (size <= 0) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, w, size, nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w, size, &s[0], n, nullptr, nullptr);
-  return s;
-}
 
 // Unicode to CP_ACP. No best-fit mapping: a character the code page lacks becomes the default
 // character "?", never a look-alike. With `strict`, such a character is a failure instead.
@@ -67,14 +53,14 @@ class WindowsBookPlatform : public book::BookPlatform {
     if (n <= 0) return false;
     std::wstring w(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &w[0], n);
-    utf8 = Utf8FromWide(w.data(), n);
+    utf8 = WideToUtf8(w);
     return true;
   }
 
   bool IsAnsiLeadByte(unsigned char byte) const override { return IsDBCSLeadByte(byte) != 0; }
 
   std::FILE* OpenFile(const std::string& path, const char* mode) const override {
-    return _wfopen(WideFromUtf8(path).c_str(), WideFromUtf8(mode).c_str());
+    return _wfopen(Utf8ToWide(path).c_str(), Utf8ToWide(mode).c_str());
   }
 
   std::string LoadTemplate(int id) const override {
@@ -82,7 +68,7 @@ class WindowsBookPlatform : public book::BookPlatform {
     int n = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id),
                         reinterpret_cast<LPWSTR>(&text), 0);
     if (n <= 0) return BookPlatform::LoadTemplate(id);
-    return Utf8FromWide(text, n);
+    return WideToUtf8(std::wstring(text, static_cast<std::size_t>(n)));
   }
 
   std::string LoadAboutPage() const override {
@@ -95,11 +81,11 @@ class WindowsBookPlatform : public book::BookPlatform {
   }
 
   void ShowMessage(const std::string& text, const std::string& title) override {
-    MessageBoxW(owner_, WideFromUtf8(text).c_str(), WideFromUtf8(title).c_str(), MB_OK);
+    MessageBoxW(owner_, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(), MB_OK);
   }
 
   void ReportError(const std::string& message) override {
-    MessageBoxW(owner_, WideFromUtf8(message).c_str(), L"Folivane", MB_OK);
+    MessageBoxW(owner_, Utf8ToWide(message).c_str(), L"Folivane", MB_OK);
   }
 
   void OpenWithShell(const std::string& path) override {
@@ -109,9 +95,9 @@ class WindowsBookPlatform : public book::BookPlatform {
   bool StartCompiler(const std::string& project_path, std::string& reason) override {
     // Both paths quoted: a folder with a blank in its name must reach the compiler whole.
     std::wstring folder = program_folder_.empty() ? ProgramFolder() : program_folder_;
-    std::string command = "\"" + ToAnsi(Utf8FromWide(folder.data(), static_cast<int>(folder.size()))) +
-                          "/hhc.exe\" \"" + ToAnsi(project_path) + "\"";
-    std::vector<char> line(command.begin(), command.end());
+    const std::string command = "\"" + WideToUtf8(folder) + "/hhc.exe\" \"" + project_path + "\"";
+    const std::string ansi = ToAnsi(command);
+    std::vector<char> line(ansi.begin(), ansi.end());
     line.push_back('\0');
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -120,8 +106,7 @@ class WindowsBookPlatform : public book::BookPlatform {
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi)) {
-      reason = SystemMessage(GetLastError()) + " (" + std::string(line.data()) + ")";
-      reason = Utf8OfAnsi(reason);
+      reason = SystemMessage(GetLastError()) + " (" + command + ")";
       return false;
     }
     CloseHandle(pi.hThread);
@@ -132,6 +117,7 @@ class WindowsBookPlatform : public book::BookPlatform {
  private:
   static constexpr int kAboutPageId = 101;
 
+  // The system's text for an error, as UTF-8.
   static std::string SystemMessage(DWORD error) {
     wchar_t* text = nullptr;
     DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -140,18 +126,7 @@ class WindowsBookPlatform : public book::BookPlatform {
     while (n > 0 && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ')) --n;
     std::wstring w = n ? std::wstring(text, n) : L"error " + std::to_wstring(error);
     if (text) LocalFree(text);
-    std::string ansi;
-    int an = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                 nullptr, nullptr);
-    ansi.assign(static_cast<std::size_t>(an), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), &ansi[0], an, nullptr,
-                        nullptr);
-    return ansi;
-  }
-
-  std::string Utf8OfAnsi(const std::string& ansi) const {
-    std::string utf8;
-    return FromAnsiStrict(ansi, utf8) ? utf8 : ansi;
+    return WideToUtf8(w);
   }
 
   HWND owner_;

@@ -9,18 +9,11 @@
 #include <vector>
 
 #include "app/book_platform_win.h"
+#include "app/text_convert_win.h"
 #include "book/build_book.h"
 #include "book/chapter_list.h"
 
 namespace {
-
-std::string Utf8(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], n, nullptr, nullptr);
-  s.pop_back();
-  return s;
-}
 
 // The Windows text and file handling, with reports on stderr instead of message boxes and no
 // folder window, so that the program runs unattended.
@@ -67,14 +60,14 @@ int wmain(int argc, wchar_t** argv) {
   if (h != INVALID_HANDLE_VALUE) {
     do {
       if (fd.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)) continue;
-      std::string name = Utf8(fd.cFileName);
+      std::string name = app::WideToUtf8(fd.cFileName);
       if (book::IsChapterFileName(name)) names.push_back(name);
     } while (FindNextFileW(h, &fd));
     FindClose(h);
   }
   book::SortChapterNames(names);
   UnattendedPlatform platform(app::MakeWindowsBookPlatform(nullptr));
-  switch (book::BuildBook(platform, Utf8(folder), names, Utf8(argv[2]))) {
+  switch (book::BuildBook(platform, app::WideToUtf8(folder), names, app::WideToUtf8(argv[2]))) {
     case book::BuildResult::kEmptyList: return 1;
     case book::BuildResult::kFailed: return 3;
     case book::BuildResult::kStarted: return 0;

@@ -4,31 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "app/book_platform_win.h"
+#include "app/text_convert_win.h"
 #include "book/build_book.h"
+#include "tests/app/dialog_watch.h"
 
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], n);
-  w.pop_back();
-  return w;
-}
-
-std::string Utf8(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], n, nullptr, nullptr);
-  s.pop_back();
-  return s;
-}
+using app::Utf8ToWide;
+std::string Utf8Of(const std::wstring& w) { return app::WideToUtf8(w); }
 
 std::string ReadAll(const std::wstring& path) {
   std::ifstream in(path.c_str(), std::ios::binary);
@@ -70,7 +57,7 @@ TEST(StringTable, HoldsTheThirtyFiveTemplatesExactly) {
     const wchar_t* text = nullptr;
     int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
     ASSERT_GT(n, 0) << "template " << id << " missing from the string table";
-    EXPECT_EQ(Utf8(std::wstring(text, n)), portable.LoadTemplate(id)) << "template " << id;
+    EXPECT_EQ(Utf8Of(std::wstring(text, n)), portable.LoadTemplate(id)) << "template " << id;
   }
   // The ones the resource compiler could get wrong: quotes, Chinese, a trailing CR LF.
   EXPECT_EQ(platform->LoadTemplate(11), u8"<param name=\"Name\" value=\"目录\">");
@@ -83,7 +70,7 @@ TEST(StringTable, HoldsTheThirtyFiveTemplatesExactly) {
 
 TEST(AboutPage, ResourceIsTheAboutPageByteForByte) {
   auto platform = app::MakeWindowsBookPlatform(nullptr);
-  EXPECT_EQ(platform->LoadAboutPage(), ReadAll(Wide(FOLIVANE_SOURCE_DIR "/resources/about.htm")));
+  EXPECT_EQ(platform->LoadAboutPage(), ReadAll(Utf8ToWide(FOLIVANE_SOURCE_DIR "/resources/about.htm")));
 }
 
 TEST(CodePage, ConversionIsGbkWithoutBestFit) {
@@ -98,68 +85,22 @@ TEST(CodePage, ConversionIsGbkWithoutBestFit) {
   EXPECT_FALSE(p->IsAnsiLeadByte('A'));
 }
 
-// Waits on another thread for a message box of this thread, records it and presses OK.
-struct SeenBox {
-  HWND hwnd = nullptr, owner = nullptr;
-  std::wstring title, text;
-  int buttons = 0;
-  bool icon = false;
-};
-
-BOOL CALLBACK FindBox(HWND h, LPARAM p) {
-  wchar_t cls[32];
-  GetClassNameW(h, cls, 32);
-  if (!wcscmp(cls, L"#32770") && IsWindowVisible(h)) {
-    *reinterpret_cast<HWND*>(p) = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK CountParts(HWND h, LPARAM p) {
-  auto* seen = reinterpret_cast<SeenBox*>(p);
-  wchar_t cls[32];
-  GetClassNameW(h, cls, 32);
-  if (!lstrcmpiW(cls, L"Button")) ++seen->buttons;
-  if (!lstrcmpiW(cls, L"Static") && (GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-      SendMessageW(h, STM_GETICON, 0, 0) != 0)
-    seen->icon = true;
-  return TRUE;
-}
-
 TEST(EmptyList, MessageBoxHasTheTextTitleOwnerAndOneButton) {
   HWND owner = CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
                                200, 100, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(owner, nullptr);
-  SeenBox seen;
-  DWORD ui_thread = GetCurrentThreadId();
-  std::thread watcher([&] {
-    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 10000; Sleep(10)) {
-      HWND box = nullptr;
-      EnumThreadWindows(ui_thread, FindBox, reinterpret_cast<LPARAM>(&box));
-      if (!box) continue;
-      wchar_t buf[256];
-      seen.hwnd = box;
-      seen.owner = GetWindow(box, GW_OWNER);
-      GetWindowTextW(box, buf, 256);
-      seen.title = buf;
-      GetWindowTextW(GetDlgItem(box, 0xFFFF), buf, 256);
-      seen.text = buf;
-      EnumChildWindows(box, CountParts, reinterpret_cast<LPARAM>(&seen));
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-      return;
-    }
-  });
+  apptest::DialogWatcher watcher(GetCurrentThreadId(),
+                                 [](HWND box) { apptest::PressDialogButton(box, IDOK); });
   auto platform = app::MakeWindowsBookPlatform(owner);
   EXPECT_EQ(book::BuildBook(*platform, "C:/nowhere", {}, "b"), book::BuildResult::kEmptyList);
-  watcher.join();
+  apptest::DialogSeen seen = watcher.Join();
   DestroyWindow(owner);
   ASSERT_NE(seen.hwnd, nullptr) << "no message box appeared";
   EXPECT_EQ(seen.owner, owner);
   EXPECT_EQ(seen.title, L"提示:)");
   EXPECT_EQ(seen.text, L"**加载文件后再转换吧!:)**");
-  EXPECT_EQ(seen.buttons, 1);
-  EXPECT_FALSE(seen.icon);
+  EXPECT_EQ(seen.buttons.size(), 1u);
+  EXPECT_FALSE(seen.has_icon);
 }
 
 TEST(CompilerStart, StartsTheProgramHiddenWithBothPathsQuoted) {
@@ -173,7 +114,7 @@ TEST(CompilerStart, StartsTheProgramHiddenWithBothPathsQuoted) {
   std::wstring chapters = MakeFolder(L"章节 文件夹");
   Write(chapters + L"\\a.htm", "<title>A</title>");
   auto platform = app::MakeWindowsBookPlatform(nullptr, bin);
-  ASSERT_EQ(book::BuildBook(*platform, Utf8(chapters), {"a.htm"}, "b"), book::BuildResult::kStarted);
+  ASSERT_EQ(book::BuildBook(*platform, Utf8Of(chapters), {"a.htm"}, "b"), book::BuildResult::kStarted);
 
   std::string call;
   for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 15000 && call.empty(); Sleep(50))
@@ -185,7 +126,7 @@ TEST(CompilerStart, StartsTheProgramHiddenWithBothPathsQuoted) {
   std::getline(lines, show);
   std::getline(lines, startup_show);
   EXPECT_EQ(command_line,
-            "\"" + Utf8(bin) + "/hhc.exe\" \"" + Utf8(chapters) + "/chm_hhp.hhp\"");
+            "\"" + Utf8Of(bin) + "/hhc.exe\" \"" + Utf8Of(chapters) + "/chm_hhp.hhp\"");
   EXPECT_EQ(show, std::to_string(SW_HIDE));
   EXPECT_EQ(startup_show, std::to_string(SW_HIDE));
 }
@@ -208,8 +149,8 @@ TEST(CompilerStart, MissingCompilerIsReportedNamingIt) {
     bool StartCompiler(const std::string& p, std::string& r) override { return inner->StartCompiler(p, r); }
   } p;
   p.inner = app::MakeWindowsBookPlatform(nullptr, empty);
-  EXPECT_EQ(book::BuildBook(p, Utf8(chapters), {"a.htm"}, "b"), book::BuildResult::kFailed);
-  EXPECT_NE(p.error.find(Utf8(empty) + "/hhc.exe"), std::string::npos) << p.error;
+  EXPECT_EQ(book::BuildBook(p, Utf8Of(chapters), {"a.htm"}, "b"), book::BuildResult::kFailed);
+  EXPECT_NE(p.error.find(Utf8Of(empty) + "/hhc.exe"), std::string::npos) << p.error;
   EXPECT_EQ(GetFileAttributesW((chapters + L"\\chm_hhp.hhp").c_str()) != INVALID_FILE_ATTRIBUTES, true);
 }
 
