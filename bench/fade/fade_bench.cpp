@@ -7,13 +7,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "bench/skin/bench_form.h"
 #include "skin/skinner.h"
 
 namespace {
-
-LRESULT CALLBACK BenchFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     LARGE_INTEGER frequency;
@@ -112,18 +109,8 @@ void MeasureHoverFade(HWND button, int round) {
 }  // namespace
 
 int main() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = BenchFormProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "Form";
-    RegisterClassA(&wc);
-    HWND form = CreateWindowExA(0, "Form", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300,
-                                150, nullptr, nullptr, wc.hInstance, nullptr);
-    HWND button = CreateWindowExA(0, "Button", "Build", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20,
-                                  20, 145, 33, form, nullptr, wc.hInstance, nullptr);
-    AttachSkin(form);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    HWND form = nullptr;
+    HWND button = bench::CreateSkinnedBenchButton(form);
 
     SetSkinProp(button, kPropOldState, kStateNormal);
     SetForegroundWindow(form);

@@ -6,13 +6,10 @@
 
 #include <cstdio>
 
+#include "bench/skin/bench_form.h"
 #include "skin/skinner.h"
 
 namespace {
-
-LRESULT CALLBACK BenchFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 double MicrosecondsPerCall(void (*operation)(HWND), HWND button, int calls) {
     LARGE_INTEGER frequency, start, end;
@@ -31,18 +28,8 @@ void PresentHalfFaded(HWND button) {
 }  // namespace
 
 int main() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = BenchFormProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "Form";
-    RegisterClassA(&wc);
-    HWND form = CreateWindowExA(0, "Form", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300,
-                                150, nullptr, nullptr, wc.hInstance, nullptr);
-    HWND button = CreateWindowExA(0, "Button", "Build", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20,
-                                  20, 145, 33, form, nullptr, wc.hInstance, nullptr);
-    AttachSkin(form);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    HWND form = nullptr;
+    HWND button = bench::CreateSkinnedBenchButton(form);
 
     MicrosecondsPerCall(PresentHalfFaded, button, 50);  // warm-up
     for (int round = 1; round <= 3; ++round) {
