@@ -106,7 +106,7 @@ class WindowsBookPlatform : public book::BookPlatform {
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi)) {
-      reason = SystemMessage(GetLastError()) + " (" + command + ")";
+      reason = WideToUtf8(SystemErrorText(GetLastError())) + " (" + command + ")";
       return false;
     }
     CloseHandle(pi.hThread);
@@ -116,18 +116,6 @@ class WindowsBookPlatform : public book::BookPlatform {
 
  private:
   static constexpr int kAboutPageId = 101;
-
-  // The system's text for an error, as UTF-8.
-  static std::string SystemMessage(DWORD error) {
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    while (n > 0 && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ')) --n;
-    std::wstring w = n ? std::wstring(text, n) : L"error " + std::to_wstring(error);
-    if (text) LocalFree(text);
-    return WideToUtf8(w);
-  }
 
   HWND owner_;
   std::wstring program_folder_;

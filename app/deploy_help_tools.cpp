@@ -3,6 +3,7 @@
 #include "app/app_text.h"
 #include "app/book_platform_win.h"
 #include "app/resource_ids.h"
+#include "app/text_convert_win.h"
 
 namespace app {
 
@@ -11,22 +12,6 @@ namespace {
 constexpr WORD kCarriedLanguage = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);  // 2052
 constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
                              FILE_ATTRIBUTE_SYSTEM;
-
-std::wstring SystemMessage(DWORD error) {
-  wchar_t* text = nullptr;
-  DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring message = length ? std::wstring(text, length) : std::wstring();
-  LocalFree(text);
-  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                              message.back() == L' ' || message.back() == L'.')) {
-    message.pop_back();
-  }
-  wchar_t code[32];
-  wsprintfW(code, L"(错误 %lu)", error);
-  return message.empty() ? code : message + L" " + code;
-}
 
 // A directory search that matches normal files only: hidden and system files are not found,
 // read-only and archive files are.
@@ -115,7 +100,7 @@ std::vector<DeployFailure> DeployCarriedFiles(HMODULE module, const std::wstring
     }
     DWORD error = 0;
     if (!PlaceFile(folder, target, bytes, size, error)) {
-      failures.push_back({carried.file_name, SystemMessage(error)});
+      failures.push_back({carried.file_name, SystemErrorText(error)});
     }
   }
   return failures;

@@ -33,4 +33,20 @@ std::wstring Utf8ToWide(const std::string& text) { return ToWide(CP_UTF8, text);
 std::wstring AnsiToWide(const std::string& text) { return ToWide(CP_ACP, text); }
 std::string WideToAnsi(const std::wstring& text) { return FromWide(CP_ACP, text); }
 
+std::wstring SystemErrorText(DWORD error) {
+  wchar_t* text = nullptr;
+  DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = length ? std::wstring(text, length) : std::wstring();
+  LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                              message.back() == L' ' || message.back() == L'.')) {
+    message.pop_back();
+  }
+  wchar_t code[32];
+  wsprintfW(code, L"(错误 %lu)", error);
+  return message.empty() ? code : message + L" " + code;
+}
+
 }  // namespace app

@@ -11,4 +11,7 @@ std::wstring Utf8ToWide(const std::string& text);
 std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const std::wstring& text);
 
+// The system's text for an error code, followed by the code itself.
+std::wstring SystemErrorText(unsigned long error);
+
 }  // namespace app
