@@ -112,6 +112,25 @@ std::string Gbk(const std::wstring& text) {
   return bytes;
 }
 
+// Windows of a thread and their descendants that carry the skin engine's PROCADDR property:
+// properties live with the window, so another process reads them as the program does.
+BOOL CALLBACK CountSkinnedChild(HWND window, LPARAM count) {
+  if (GetPropA(window, "PROCADDR")) ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+BOOL CALLBACK CountSkinnedTopLevel(HWND window, LPARAM count) {
+  CountSkinnedChild(window, count);
+  EnumChildWindows(window, CountSkinnedChild, count);
+  return TRUE;
+}
+
+int SkinnedWindowsOfThread(DWORD thread_id) {
+  int count = 0;
+  EnumThreadWindows(thread_id, CountSkinnedTopLevel, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
 struct ProcessWindow {
   DWORD process_id;
   const wchar_t* window_class;
@@ -221,6 +240,10 @@ TEST(EndToEnd, WindowShowsItsControlsAsDesigned) {
     tabbing.push_back(GetDlgCtrlID(at));
   }
   EXPECT_EQ(tabbing, (std::vector<int>{1002, 1003, 1004, 1001}));
+  // The skin engine has the window and every control from the start.
+  EXPECT_NE(GetPropA(form, "PROCADDR"), nullptr);
+  for (const apptest::ExpectedControl& expected : apptest::kExpectedControls)
+    EXPECT_NE(GetPropA(program.Control(expected.id), "PROCADDR"), nullptr) << expected.id;
   // The file list starts empty: its path is a single blank.
   EXPECT_TRUE(program.ListEntries().empty());
   EXPECT_EQ(program.Close(10000), 0u);
@@ -274,7 +297,10 @@ TEST(EndToEnd, ImportBuildCompileAndHelpThroughTheWindow) {
   // No build may leave a message behind (an error report would show here).
   EXPECT_EQ(program.WaitForDialog(500), nullptr);
 
-  // The help picture, clicked as a user clicks it.
+  // The help picture, clicked as a user clicks it; the box is skinned while it is open and
+  // released when it closes.
+  const int skinned_before = SkinnedWindowsOfThread(program.thread_id());
+  EXPECT_GE(skinned_before, 7);
   RECT r;
   GetWindowRect(program.Control(kImage1), &r);
   SetForegroundWindow(program.form());
@@ -289,6 +315,11 @@ TEST(EndToEnd, ImportBuildCompileAndHelpThroughTheWindow) {
   EXPECT_EQ(help.text, apptest::kExpectedHelpText);
   EXPECT_EQ(help.buttons.size(), 1u);
   EXPECT_EQ(help.owner, program.form());
+  for (DWORD start = GetTickCount();
+       GetTickCount() - start < 3000 && SkinnedWindowsOfThread(program.thread_id()) != skinned_before;
+       Sleep(50)) {
+  }
+  EXPECT_EQ(SkinnedWindowsOfThread(program.thread_id()), skinned_before);
 
   EXPECT_EQ(program.Close(10000), 0u);
 
