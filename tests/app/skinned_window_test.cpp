@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -55,6 +56,35 @@ COLORREF FacePixel(HWND button) {
   COLORREF c = GetPixel(dc, 4, 4);
   ReleaseDC(button, dc);
   return c;
+}
+
+// Dark pixels of a button as it shows now: the ink of its caption.
+int CaptionInk(HWND button) {
+  RECT r;
+  GetWindowRect(button, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC window_dc = GetWindowDC(button);
+  HDC copy = CreateCompatibleDC(window_dc);
+  HBITMAP bitmap = CreateDIBSection(window_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(copy, bitmap);
+  BitBlt(copy, 0, 0, w, h, window_dc, 0, 0, SRCCOPY);
+  GdiFlush();
+  int ink = 0;
+  const auto* px = static_cast<const unsigned char*>(bits);
+  for (int i = 0; i < w * h; ++i, px += 4)
+    if (px[0] < 96 && px[1] < 96 && px[2] < 96) ++ink;
+  SelectObject(copy, old);
+  DeleteObject(bitmap);
+  DeleteDC(copy);
+  ReleaseDC(button, window_dc);
+  return ink;
 }
 
 POINT Centre(HWND window) {
@@ -161,10 +191,18 @@ TEST_F(SkinnedForm1, HoverAndPressLooksComeAndGoOnTheButtons) {
     SCOPED_TRACE(id);
     HWND button = GetDlgItem(form_, id);
     const COLORREF normal = FacePixel(button);
+    const int ink = CaptionInk(button);
+    ASSERT_GT(ink, 20) << "the caption shows no ink";
+    // The caption is sampled all through the looks that follow: it must never fade out.
+    int least_ink = ink;
+    auto sample = [&] { least_ink = std::min(least_ink, CaptionInk(button)); };
     POINT c = Centre(button);
     SetCursorPos(c.x, c.y);
     // A full hover fade takes about 1.3 s.
-    PumpUntil(3000, [&] { return GetPropA(button, "TIMERID") == nullptr && FacePixel(button) != normal; });
+    PumpUntil(3000, [&] {
+      sample();
+      return GetPropA(button, "TIMERID") == nullptr && FacePixel(button) != normal;
+    });
     const COLORREF hover = FacePixel(button);
     EXPECT_NE(hover, normal) << "no hover look";
     EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(button, "OLDSTATE")), 1);
@@ -186,9 +224,11 @@ TEST_F(SkinnedForm1, HoverAndPressLooksComeAndGoOnTheButtons) {
     up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(1, &up, sizeof up);
     PumpUntil(4000, [&] {
+      sample();
       return GetPropA(button, "TIMERID") == nullptr && FacePixel(button) == normal;
     });
     EXPECT_EQ(FacePixel(button), normal) << "the look did not go back to normal";
+    EXPECT_GE(least_ink, ink * 9 / 10) << "the caption faded or vanished during the looks";
   }
 }
 
