@@ -9,6 +9,7 @@
 #include "chm/book_output.h"
 #include "chm/codepage.h"
 #include "chm/container.h"
+#include "chm/content_spool.h"
 #include "chm/directory.h"
 #include "chm/file_set.h"
 #include "chm/help_tables.h"
@@ -95,7 +96,7 @@ class Compiler {
   fs::path BookPath();
   void CollectNamedFiles();
   void ReadSitemap(const std::string& option_value, bool is_contents);
-  void StreamFiles();
+  void StreamFiles(const fs::path& book);
   void StreamOne(size_t index);
   void AddReferences(const std::string& page_name, std::string_view bytes);
   void WriteSection1Table(const std::string& name, const Bytes& bytes);
@@ -113,6 +114,7 @@ class Compiler {
   std::vector<Topic> topics_;
   std::vector<Section1File> section1_;
   std::vector<std::string> empty_files_;
+  std::unique_ptr<ContentSpool> content_;
   std::unique_ptr<LzxEncoder> encoder_;
   std::string buffer_;
   std::uint64_t unix_time_ = 0;
@@ -305,8 +307,9 @@ void Compiler::StreamOne(size_t index) {
   }
 }
 
-void Compiler::StreamFiles() {
-  encoder_ = std::make_unique<LzxEncoder>(settings_.level);
+void Compiler::StreamFiles(const fs::path& book) {
+  content_ = std::make_unique<ContentSpool>(book);
+  encoder_ = std::make_unique<LzxEncoder>(settings_.level, content_.get());
   for (size_t i = 0; i < files_->size(); ++i) StreamOne(i);  // links may add files as we go
   // The sitemaps are topics too, but not part of the contents.
   for (const std::string* sitemap : {&project_.contents_file, &project_.index_file}) {
@@ -354,7 +357,7 @@ void Compiler::WriteBook(const fs::path& book) {
   }
   encoder_->Finish();
   const std::uint64_t uncompressed = encoder_->UncompressedSize();
-  const Bytes& content = encoder_->Output();
+  const std::uint64_t content_size = encoder_->CompressedSize();
 
   SystemInfo info;
   info.lcid = project_.lcid;
@@ -375,21 +378,22 @@ void Compiler::WriteBook(const fs::path& book) {
   // Section 0, in the order the other compilers use.
   Bytes name_list = NameListFile(), transform_list = TransformListFile(),
         span_info = SpanInfoFile(uncompressed), control_data = ControlDataFile(),
-        reset_table = ResetTableFile(uncompressed, content.size(), encoder_->FrameOffsets());
+        reset_table = ResetTableFile(uncompressed, content_size, encoder_->FrameOffsets());
   struct Piece {
     const char* name;
-    const Bytes* bytes;
+    const Bytes* bytes;  // null for Content, which comes from the spool
   };
   const Piece pieces[] = {{kNameListName, &name_list}, {kTransformListName, &transform_list},
                           {kSpanInfoName, &span_info}, {kControlDataName, &control_data},
-                          {"/#SYSTEM", &system},       {kContentName, &content},
+                          {"/#SYSTEM", &system},       {kContentName, nullptr},
                           {kResetTableName, &reset_table}};
 
   std::vector<DirectoryEntry> entries;
   std::uint64_t offset = 0;
   for (const Piece& p : pieces) {
-    entries.push_back(DirectoryEntry{p.name, 0, offset, p.bytes->size()});
-    offset += p.bytes->size();
+    const std::uint64_t size = p.bytes ? p.bytes->size() : content_size;
+    entries.push_back(DirectoryEntry{p.name, 0, offset, size});
+    offset += size;
   }
   const std::uint64_t section0_size = offset;
   entries.push_back(DirectoryEntry{"/#ITBITS", 0, 0, 0});
@@ -420,7 +424,13 @@ void Compiler::WriteBook(const fs::path& book) {
   out.Write(header);
   out.Write(header_section0);
   out.Write(directory.bytes);
-  for (const Piece& p : pieces) out.Write(*p.bytes);
+  for (const Piece& p : pieces) {
+    if (p.bytes) {
+      out.Write(*p.bytes);
+    } else {
+      content_->CopyTo(&out);
+    }
+  }
   out.Commit();
 }
 
@@ -430,7 +440,7 @@ void Compiler::Run() {
   ReadProject();
   fs::path book = BookPath();
   CollectNamedFiles();
-  StreamFiles();
+  StreamFiles(book);
   WriteBook(book);
 }
 

@@ -43,10 +43,19 @@ class LzxBitWriter {
   }
 
   bool AtWordBoundary() const { return pending_ == 0; }
-  std::size_t ByteCount() const { return out_->size(); }
+  // Bytes written since the start, those already handed on included.
+  std::uint64_t ByteCount() const { return handed_on_ + out_->size(); }
+
+  // The owner has passed the buffered bytes on: empties the buffer, keeping the count. Only
+  // valid on a word boundary.
+  void ForgetBuffered() {
+    handed_on_ += out_->size();
+    out_->clear();
+  }
 
  private:
   std::vector<std::uint8_t>* out_;
+  std::uint64_t handed_on_ = 0;
   std::uint64_t acc_ = 0;
   int pending_ = 0;  // bits in acc_ not yet written, always < 16 between calls
 };

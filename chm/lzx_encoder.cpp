@@ -27,7 +27,7 @@ constexpr LzxOptimalParams kBestParams = {/*depth=*/128, /*nice_len=*/128, /*pas
 }  // namespace
 
 struct LzxEncoder::State {
-  explicit State(LzxLevel l) : level(l), bits(&output) {}
+  State(LzxLevel l, LzxSink* s) : level(l), sink(s), bits(&output) {}
 
   void EncodeInterval(std::size_t size);
   void EncodeStoredInterval(std::size_t size);
@@ -37,6 +37,7 @@ struct LzxEncoder::State {
                     const LzxFrameMarks& marks);
 
   LzxLevel level;
+  LzxSink* sink;
   std::vector<std::uint8_t> pending;  // the current reset interval's input
   std::uint64_t total = 0;
   bool finished = false;
@@ -52,12 +53,17 @@ struct LzxEncoder::State {
 };
 
 void LzxEncoder::State::EncodeInterval(std::size_t size) {
-  frame_offsets.push_back(output.size());
+  frame_offsets.push_back(bits.ByteCount());
   bits.PutBits(0, 1);  // no E8 translation in this interval
   if (level == LzxLevel::kStore) {
     EncodeStoredInterval(size);
   } else {
     EncodeCompressedInterval(size);
+  }
+  // An interval ends with a frame, on a word boundary, so its bytes are complete here.
+  if (sink) {
+    sink->Write(output.data(), output.size());
+    bits.ForgetBuffered();
   }
 }
 
@@ -127,7 +133,7 @@ void LzxEncoder::State::EncodeCompressedInterval(std::size_t size) {
   }
 }
 
-LzxEncoder::LzxEncoder(LzxLevel level) : state_(new State(level)) {
+LzxEncoder::LzxEncoder(LzxLevel level, LzxSink* sink) : state_(new State(level, sink)) {
   state_->pending.reserve(kLzxResetInterval);
 }
 
@@ -163,6 +169,8 @@ void LzxEncoder::Finish() {
 }
 
 std::uint64_t LzxEncoder::UncompressedSize() const { return state_->total; }
+
+std::uint64_t LzxEncoder::CompressedSize() const { return state_->bits.ByteCount(); }
 
 const std::vector<std::uint8_t>& LzxEncoder::Output() const { return state_->output; }
 

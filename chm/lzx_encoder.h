@@ -18,13 +18,21 @@ enum class LzxLevel {
   kBest,     // near-optimal parsing: the smallest output, several times slower
 };
 
+// Where a streaming encoder's compressed bytes go, one finished reset interval at a time.
+class LzxSink {
+ public:
+  virtual ~LzxSink() = default;
+  virtual void Write(const std::uint8_t* data, std::size_t size) = 0;
+};
+
 // Streaming encoder: feed the uncompressed section in any pieces with Write, then call Finish
-// once. The compressed bytes accumulate in Output(); FrameOffsets() holds one entry per
-// 32 KiB frame (the reset table's entries, without the final entry for the total length).
-// Memory stays bounded by one reset interval of input plus the compressed output.
+// once. With a sink, each reset interval's compressed bytes go to it as soon as the interval
+// is encoded, and memory stays bounded by about one interval whatever the input's size;
+// without one they accumulate in Output(). FrameOffsets() holds one entry per 32 KiB frame
+// (the reset table's entries, without the final entry for the total length).
 class LzxEncoder {
  public:
-  explicit LzxEncoder(LzxLevel level = LzxLevel::kNormal);
+  explicit LzxEncoder(LzxLevel level = LzxLevel::kNormal, LzxSink* sink = nullptr);
   ~LzxEncoder();
   LzxEncoder(const LzxEncoder&) = delete;
   LzxEncoder& operator=(const LzxEncoder&) = delete;
@@ -33,7 +41,8 @@ class LzxEncoder {
   void Finish();
 
   std::uint64_t UncompressedSize() const;  // bytes given to Write, before padding
-  const std::vector<std::uint8_t>& Output() const;
+  std::uint64_t CompressedSize() const;    // bytes produced so far, those handed on included
+  const std::vector<std::uint8_t>& Output() const;  // empty when a sink was given
   const std::vector<std::uint64_t>& FrameOffsets() const;
 
  private:

@@ -36,6 +36,7 @@ void ExpectFailure(const ProgramRun& run, const fs::path& book, const std::strin
   EXPECT_EQ(run.err.find("hhc: error:"), run.err.rfind("hhc: error:")) << "more than one error: " << run.err;
   EXPECT_FALSE(fs::exists(book)) << book;
   EXPECT_FALSE(fs::exists(book.string() + ".part"));
+  EXPECT_FALSE(fs::exists(book.string() + ".content.part"));
 }
 
 TEST(HhcProgram, SucceedsSilentlyWithStatusZero) {
@@ -45,6 +46,7 @@ TEST(HhcProgram, SucceedsSilentlyWithStatusZero) {
   EXPECT_EQ(run.err, "");
   EXPECT_TRUE(fs::exists(c.dir / "book.chm"));
   EXPECT_FALSE(fs::exists(c.dir / "book.chm.part"));
+  EXPECT_FALSE(fs::exists(c.dir / "book.chm.content.part"));
 }
 
 TEST(HhcProgram, ProjectPathCutAtBlanksIsPutBackTogether) {
@@ -131,6 +133,18 @@ TEST(HhcProgram, LinkedFileWhoseNameTheCodePageLacksFails) {
   WriteBytes(c.dir / "b.htm", "<html><img src=\"smile\xF0\x9F\x98\x80.png\"></html>");
   WriteBytes(c.dir / "smile\xF0\x9F\x98\x80.png", "PNG");
   ExpectFailure(c.Run(), c.dir / "book.chm", "smile", "code page");
+}
+
+// The book's temporary file is created only after every page went through the encoder, so the
+// compressed section already lies in its own temporary file when this fails.
+TEST(HhcProgram, BookThatCannotBeCreatedAfterCompressionLeavesNoSpooledContent) {
+  Case c("late_failure");
+  fs::create_directories(c.dir / "book.chm.part");  // blocks the book's temporary file
+  ProgramRun run = c.Run();
+  EXPECT_NE(run.status, 0);
+  EXPECT_NE(run.err.find("(cannot create book.chm.part)"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(c.dir / "book.chm"));
+  EXPECT_FALSE(fs::exists(c.dir / "book.chm.content.part"));
 }
 
 TEST(HhcProgram, NamesDifferingOnlyInCaseAreRefusedNamingBoth) {

@@ -30,6 +30,33 @@ TEST(LzxEncoderStreaming, PiecewiseWritesGiveTheOneShotStream) {
   }
 }
 
+struct CollectingSink : chm::LzxSink {
+  std::vector<std::uint8_t> bytes;
+  std::size_t writes = 0;
+  void Write(const std::uint8_t* data, std::size_t size) override {
+    bytes.insert(bytes.end(), data, data + size);
+    ++writes;
+  }
+};
+
+// Handing output on per interval must not restart the frame offsets or drop bits.
+TEST(LzxEncoderStreaming, SinkReceivesTheOneShotStreamWithAbsoluteFrameOffsets) {
+  const auto data = chm_test::HtmlLike(5 * chm::kLzxResetInterval + 12345, 4);
+  for (LzxLevel level : {LzxLevel::kStore, LzxLevel::kNormal, LzxLevel::kBest}) {
+    const chm::LzxResult whole = chm::CompressLzx(data.data(), data.size(), level);
+    CollectingSink sink;
+    chm::LzxEncoder encoder(level, &sink);
+    encoder.Write(data.data(), data.size());
+    EXPECT_EQ(sink.writes, 5u) << "one hand-over per finished interval";
+    encoder.Finish();
+    EXPECT_EQ(sink.writes, 6u);
+    EXPECT_TRUE(encoder.Output().empty());
+    EXPECT_EQ(encoder.CompressedSize(), whole.bytes.size());
+    EXPECT_TRUE(sink.bytes == whole.bytes);
+    EXPECT_TRUE(encoder.FrameOffsets() == whole.frame_offsets);
+  }
+}
+
 TEST(LzxEncoderStreaming, StoreLevelWritesOneUncompressedBlockPerFrame) {
   const auto data = chm_test::RandomBytes(3 * chm::kLzxFrameSize + 10, 1);
   const chm::LzxResult r = chm::CompressLzx(data.data(), data.size(), LzxLevel::kStore);
