@@ -36,15 +36,20 @@ struct Section1File {
   std::uint64_t length = 0;
 };
 
-bool ReadWholeFile(const fs::path& path, std::string* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
+// `size_hint` is the size the file had a moment ago; the read goes on past it if it grew.
+bool ReadRest(std::ifstream& in, std::string* out, std::uintmax_t size_hint = 0) {
   out->clear();
+  out->reserve(static_cast<size_t>(size_hint));
   char buffer[kReadChunk];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     out->append(buffer, static_cast<size_t>(in.gcount()));
   }
   return !in.bad();
+}
+
+bool ReadWholeFile(const fs::path& path, std::string* out) {
+  std::ifstream in(path, std::ios::binary);
+  return in && ReadRest(in, out);
 }
 
 bool IsPage(const std::string& name) {
@@ -98,7 +103,8 @@ class Compiler {
   void ReadSitemap(const std::string& option_value, bool is_contents);
   void StreamFiles(const fs::path& book);
   void StreamOne(size_t index);
-  void AddReferences(const std::string& page_name, std::string_view bytes);
+  void AddReferences(const std::string& page_name, const std::vector<std::string>& refs,
+                     bool utf8_page);
   void WriteSection1Table(const std::string& name, const Bytes& bytes);
   void WriteBook(const fs::path& book);
 
@@ -248,17 +254,26 @@ void Compiler::CollectNamedFiles() {
   if (!project_.index_file.empty()) ReadSitemap(project_.index_file, false);
 }
 
-void Compiler::AddReferences(const std::string& page_name, std::string_view bytes) {
-  for (const std::string& ref : FindReferences(bytes)) {
+void Compiler::AddReferences(const std::string& page_name, const std::vector<std::string>& refs,
+                             bool utf8_page) {
+  for (const std::string& ref : refs) {
     std::vector<std::string> targets;
     for (const std::string& spelling : ReferenceSpellings(ref, project_.code_page)) {
       std::string target;
       if (ResolveReference(page_name, spelling, &target)) targets.push_back(target);
     }
-    // A name spelled exactly on disk wins over one found through its code page bytes.
+    // A name spelled exactly on disk wins over one found through its code page bytes. Code
+    // page bytes are often valid UTF-8 as well (GBK's "图" is CD BC, UTF-8's "ͼ"); a page not
+    // declared UTF-8 is read in the code page by viewers, so there such a UTF-8 reading that
+    // the book cannot hold gives way to the code page spelling.
     bool found = false;
+    std::string unused;
     for (bool ansi_spelling : {false, true}) {
       for (size_t i = 0; i < targets.size() && !found; ++i) {
+        if (!ansi_spelling && !utf8_page && !IsAscii(targets[i]) &&
+            !EncodeCodePage(project_.code_page, targets[i], &unused)) {
+          continue;
+        }
         found = files_->AddIfPresent(targets[i], ansi_spelling);
       }
     }
@@ -276,16 +291,15 @@ void Compiler::StreamOne(size_t index) {
   std::error_code ec;
   std::uintmax_t size = fs::file_size(disk, ec);
   if (IsScanned(name) && !ec && size <= kMaxScannedFile) {
-    if (!ReadWholeFile(disk, &buffer_)) Fail(ErrorCode::kFileUnreadable, name);
+    if (!ReadRest(in, &buffer_, size)) Fail(ErrorCode::kFileUnreadable, name);
     encoder_->Write(reinterpret_cast<const std::uint8_t*>(buffer_.data()), buffer_.size());
     entry.length = buffer_.size();
-    AddReferences(name, buffer_);
-    if (IsPage(name)) {
-      std::string_view head = std::string_view(buffer_).substr(0, kTitleSearchBytes);
-      std::string title = FindPageTitle(head);
-      bool utf8_page = FindNoCase(head, "charset=utf-8") != std::string_view::npos ||
-                       FindNoCase(head, "charset=\"utf-8") != std::string_view::npos;
-      if (utf8_page && !IsAscii(title)) {
+    const bool page = IsPage(name);
+    PageScan scan = ScanPage(buffer_, page ? kTitleSearchBytes : 0);
+    AddReferences(name, scan.references, scan.utf8_charset);
+    if (page) {
+      std::string& title = scan.title;
+      if (scan.utf8_charset && !IsAscii(title)) {
         std::string converted;
         title = EncodeCodePage(project_.code_page, title, &converted) ? converted : std::string();
       }

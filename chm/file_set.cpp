@@ -20,15 +20,28 @@ bool IsReservedName(const std::string& name) {
 
 }  // namespace
 
-fs::path FileSet::Locate(const std::string& name, const std::string& ansi, bool ansi_spelling) const {
+bool FileSet::Probe(const fs::path& path, fs::file_status* status) {
+  if (absent_.count(path.native()) != 0) return false;
   std::error_code ec;
+  *status = fs::status(path, ec);
+  if (fs::exists(*status)) return true;
+  absent_.insert(path.native());
+  return false;
+}
+
+fs::path FileSet::Locate(const std::string& name, const std::string& ansi, bool ansi_spelling,
+                         fs::file_status* status) {
   fs::path utf8_path = root_ / fs::u8path(name);
-  if (fs::exists(utf8_path, ec)) return utf8_path;
+  if (Probe(utf8_path, status)) return utf8_path;
 #ifndef _WIN32
   if (ansi_spelling && !ansi.empty() && ansi != name) {
     fs::path ansi_path = root_ / fs::path(ansi);
-    if (fs::exists(ansi_path, ec)) return ansi_path;
+    if (Probe(ansi_path, status)) return ansi_path;
   }
+#else
+  // Windows looks file names up in UTF-16, so there is only the one spelling.
+  (void)ansi;
+  (void)ansi_spelling;
 #endif
   return {};
 }
@@ -64,10 +77,10 @@ void FileSet::AddRequired(const std::string& raw_name, const std::string& origin
   if (!EncodeCodePage(code_page_, name, &ansi)) {
     Fail(ErrorCode::kNameOutsideCodePage, name, "code page " + std::to_string(code_page_));
   }
-  fs::path disk = Locate(name, ansi);
+  fs::file_status status;
+  fs::path disk = Locate(name, ansi, true, &status);
   if (disk.empty()) Fail(ErrorCode::kFileMissing, name, "named by " + origin);
-  std::error_code ec;
-  if (!fs::is_regular_file(disk, ec)) Fail(ErrorCode::kFileUnreadable, name, "not a regular file");
+  if (!fs::is_regular_file(status)) Fail(ErrorCode::kFileUnreadable, name, "not a regular file");
   Insert(name, disk, ansi);
 }
 
@@ -77,9 +90,9 @@ bool FileSet::AddIfPresent(const std::string& name, bool ansi_spelling) {
   if (found != by_folded_name_.end() && files_[found->second].name == name) return true;
   std::string ansi;
   bool encodable = EncodeCodePage(code_page_, name, &ansi);
-  fs::path disk = Locate(name, encodable ? ansi : name, ansi_spelling);
-  std::error_code ec;
-  if (disk.empty() || !fs::is_regular_file(disk, ec)) return false;
+  fs::file_status status;
+  fs::path disk = Locate(name, encodable ? ansi : name, ansi_spelling, &status);
+  if (disk.empty() || !fs::is_regular_file(status)) return false;
   if (!encodable) {
     Fail(ErrorCode::kNameOutsideCodePage, name, "code page " + std::to_string(code_page_));
   }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace chm {
@@ -38,15 +39,19 @@ class FileSet {
 
  private:
   // Where a stored name lies on disk: its UTF-8 spelling, or else its code page bytes (files
-  // copied from a Windows machine keep such names). Empty when neither exists.
+  // copied from a Windows machine keep such names), with its status. Empty when neither exists.
   std::filesystem::path Locate(const std::string& name, const std::string& ansi,
-                               bool ansi_spelling = true) const;
+                               bool ansi_spelling, std::filesystem::file_status* status);
+  // Whether `path` exists, with its status. Paths found absent are remembered: pages tend to
+  // repeat the same dead links, and each look-up is a system call.
+  bool Probe(const std::filesystem::path& path, std::filesystem::file_status* status);
   bool Insert(const std::string& name, const std::filesystem::path& disk, const std::string& ansi);
 
   std::filesystem::path root_;
   unsigned code_page_;
   std::vector<StoredFile> files_;
   std::unordered_map<std::string, size_t> by_folded_name_;
+  std::unordered_set<std::filesystem::path::string_type> absent_;
 };
 
 }  // namespace chm

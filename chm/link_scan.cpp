@@ -1,5 +1,8 @@
 #include "chm/link_scan.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "chm/sitemap.h"
 #include "chm/text_util.h"
 
@@ -25,35 +28,70 @@ std::string_view ReadAttributeValue(std::string_view s, size_t pos) {
   return s.substr(pos, end - pos);
 }
 
-void ScanAttribute(std::string_view s, std::string_view attr, std::vector<std::string>* out) {
-  size_t pos = 0;
-  while ((pos = FindNoCase(s, attr, pos)) != std::string_view::npos) {
-    size_t start = pos;
-    pos += attr.size();
-    if (start > 0 && IsAttrNameChar(s[start - 1])) continue;  // e.g. "data-src"
-    size_t p = pos;
-    while (p < s.size() && IsBlank(s[p])) ++p;
-    if (p >= s.size() || s[p] != '=') continue;
-    ++p;
-    while (p < s.size() && IsBlank(s[p])) ++p;
-    std::string_view v = Trim(ReadAttributeValue(s, p));
-    if (!v.empty()) out->push_back(DecodeHtmlEntities(v));
-  }
+// The value of the attribute whose name ends just before `p`, when an '=' follows (blanks
+// allowed around it): trimmed and with character references decoded. False when no value.
+bool AttributeValueAfterName(std::string_view s, size_t p, std::string* value) {
+  while (p < s.size() && IsBlank(s[p])) ++p;
+  if (p >= s.size() || s[p] != '=') return false;
+  ++p;
+  while (p < s.size() && IsBlank(s[p])) ++p;
+  std::string_view v = Trim(ReadAttributeValue(s, p));
+  if (v.empty()) return false;
+  *value = DecodeHtmlEntities(v);
+  return true;
 }
 
-void ScanCssUrls(std::string_view s, std::vector<std::string>* out) {
-  size_t pos = 0;
-  while ((pos = FindNoCase(s, "url(", pos)) != std::string_view::npos) {
-    pos += 4;
-    size_t end = s.find(')', pos);
-    if (end == std::string_view::npos || end - pos > 2048) continue;
-    std::string_view v = Trim(s.substr(pos, end - pos));
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
-      v = v.substr(1, v.size() - 2);
-    }
-    v = Trim(v);
-    if (!v.empty()) out->push_back(DecodeHtmlEntities(v));
+// The inside of a CSS url( ) whose opening parenthesis ends just before `p`: blanks and one
+// pair of matching quotes removed. False when unterminated, too long or empty.
+bool CssUrlValue(std::string_view s, size_t p, std::string* value) {
+  size_t end = s.find(')', p);
+  if (end == std::string_view::npos || end - p > 2048) return false;
+  std::string_view v = Trim(s.substr(p, end - p));
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+    v = v.substr(1, v.size() - 2);
   }
+  v = Trim(v);
+  if (v.empty()) return false;
+  *value = DecodeHtmlEntities(v);
+  return true;
+}
+
+// The title element starting at `open` ("<title") inside the page's head.
+std::string TitleAt(std::string_view head, size_t open) {
+  size_t gt = head.find('>', open);
+  if (gt == std::string_view::npos) return {};
+  size_t close = FindNoCase(head, "</title", gt + 1);
+  if (close == std::string_view::npos) return {};
+  std::string_view title = Trim(head.substr(gt + 1, close - gt - 1));
+  std::string out;
+  for (char c : title.substr(0, 1024)) {
+    if (c == '\0') continue;
+    out += (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
+  }
+  return out;
+}
+
+// What a byte may begin, for the one pass over a page. The words never overlap themselves, so
+// looking at every position finds each occurrence exactly once.
+enum Trigger : std::uint8_t { kNothing, kSrc, kHref, kBackground, kUrl, kCharset, kTitle };
+constexpr std::string_view kWords[] = {"", "src", "href", "background", "url(", "charset=", "<title"};
+constexpr int kAttributeKinds = 4;  // src, href, background, url(: the order of the results
+
+struct TriggerTable {
+  std::uint8_t of[256] = {};
+  constexpr TriggerTable() {
+    for (int t = kSrc; t <= kTitle; ++t) {
+      const char c = kWords[t][0];
+      of[static_cast<unsigned char>(c)] = static_cast<std::uint8_t>(t);
+      if (c >= 'a' && c <= 'z') of[static_cast<unsigned char>(c - 32)] = static_cast<std::uint8_t>(t);
+    }
+  }
+};
+constexpr TriggerTable kTriggers;
+
+bool DeclaresUtf8(std::string_view head, size_t value) {
+  if (value < head.size() && head[value] == '"') ++value;
+  return StartsWithNoCase(head.substr(std::min(value, head.size())), "utf-8");
 }
 
 int HexValue(char c) {
@@ -65,14 +103,51 @@ int HexValue(char c) {
 
 }  // namespace
 
-std::vector<std::string> FindReferences(std::string_view page) {
-  std::vector<std::string> refs;
-  ScanAttribute(page, "src", &refs);
-  ScanAttribute(page, "href", &refs);
-  ScanAttribute(page, "background", &refs);
-  ScanCssUrls(page, &refs);
-  return refs;
+PageScan ScanPage(std::string_view page, size_t head_size) {
+  PageScan scan;
+  const std::string_view head = page.substr(0, head_size);
+  std::vector<std::string> found[kAttributeKinds];
+  size_t title_open = std::string_view::npos;
+  std::string value;
+  const size_t n = page.size();
+  for (size_t i = 0; i < n; ++i) {
+    const std::uint8_t t = kTriggers.of[static_cast<unsigned char>(page[i])];
+    if (t == kNothing || (t == kTitle && title_open != std::string_view::npos)) continue;
+    const std::string_view word = kWords[t];
+    const std::string_view within = t >= kCharset ? head : page;
+    if (i + word.size() > within.size() || !EqualsNoCase(within.substr(i, word.size()), word)) {
+      continue;
+    }
+    const size_t after = i + word.size();
+    switch (t) {
+      case kUrl:
+        if (CssUrlValue(page, after, &value)) found[t - kSrc].push_back(std::move(value));
+        break;
+      case kCharset:
+        if (DeclaresUtf8(head, after)) scan.utf8_charset = true;
+        break;
+      case kTitle:
+        if (title_open == std::string_view::npos) title_open = i;
+        break;
+      default:  // an attribute name, unless it ends a longer one such as "data-src"
+        if (i > 0 && IsAttrNameChar(page[i - 1])) break;
+        if (AttributeValueAfterName(page, after, &value)) found[t - kSrc].push_back(std::move(value));
+        break;
+    }
+  }
+  for (auto& kind : found) {
+    for (std::string& ref : kind) scan.references.push_back(std::move(ref));
+  }
+  if (title_open != std::string_view::npos) scan.title = TitleAt(head, title_open);
+  return scan;
 }
+
+std::vector<std::string> FindReferences(std::string_view page) {
+  return ScanPage(page, 0).references;
+}
+
+std::string FindPageTitle(std::string_view page) { return ScanPage(page, page.size()).title; }
+
 
 bool NormaliseRelativePath(std::string_view path, std::string* out) {
   if (path.empty() || path[0] == '/' || path[0] == '\\') return false;
@@ -128,22 +203,6 @@ bool ResolveReference(std::string_view page_name, std::string_view reference, st
   size_t slash = base.find_last_of('/');
   base = slash == std::string::npos ? std::string() : base.substr(0, slash + 1);
   return NormaliseRelativePath(base + decoded, name);
-}
-
-std::string FindPageTitle(std::string_view page) {
-  size_t open = FindNoCase(page, "<title");
-  if (open == std::string_view::npos) return {};
-  size_t gt = page.find('>', open);
-  if (gt == std::string_view::npos) return {};
-  size_t close = FindNoCase(page, "</title", gt + 1);
-  if (close == std::string_view::npos) return {};
-  std::string_view title = Trim(page.substr(gt + 1, close - gt - 1));
-  std::string out;
-  for (char c : title.substr(0, 1024)) {
-    if (c == '\0') continue;
-    out += (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
-  }
-  return out;
 }
 
 }  // namespace chm

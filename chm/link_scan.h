@@ -8,8 +8,19 @@
 
 namespace chm {
 
-// Raw values of src=, href=, background= attributes and CSS url(...) in an HTML page or a
-// style sheet, in order of appearance, with character references decoded.
+// What one pass over a stored page or style sheet finds.
+struct PageScan {
+  // Raw values of src=, href=, background= attributes and CSS url(...), with character
+  // references decoded: all src values in order of appearance, then href, background, url().
+  std::vector<std::string> references;
+  // Looked for in the first `head_size` bytes only: the text of the <title> element (bytes as
+  // in the page, empty if none), and whether a charset=utf-8 declaration appears.
+  std::string title;
+  bool utf8_charset = false;
+};
+PageScan ScanPage(std::string_view page, size_t head_size);
+
+// ScanPage's references alone.
 std::vector<std::string> FindReferences(std::string_view page);
 
 // Turns a reference found in the page `page_name` (a stored name such as "a/b.htm") into the
@@ -22,7 +33,7 @@ bool ResolveReference(std::string_view page_name, std::string_view reference, st
 // is absolute, or is empty.
 bool NormaliseRelativePath(std::string_view path, std::string* out);
 
-// The text of the page's <title> element (bytes as in the page), empty if none.
+// ScanPage's title, looked for in the whole page.
 std::string FindPageTitle(std::string_view page);
 
 }  // namespace chm

@@ -99,6 +99,23 @@ TEST(Book, StoreLevelAndBestLevelBooksReadBackToo) {
   }
 }
 
+// Files copied from Windows keep their names' code page bytes on disk. Each page's links are
+// looked up under both spellings, and the dead ones are remembered: the spelling found absent
+// must not hide the other. The GBK bytes of "图" are also the UTF-8 of "ͼ", a name the book
+// cannot hold; that reading of the bytes must not fail the compile.
+TEST(Book, PictureNamedInTheCodePageOnDiskIsStoredUnderItsDecodedName) {
+  fs::path dir = FreshFolder("ansi_names");
+  const std::string img = "<img src=\"图.png\"><img src=\"gone.png\">";  // pages are GBK
+  WriteProject(dir, "book", {{"a.htm", "a", Gbk(Page("a", img + img))}, {"b.htm", "b", Gbk(Page("b", img))}});
+  const std::string picture = RandomBytes(500, 3);
+  WriteBytes(dir / fs::path(Gbk("图.png")), picture);
+  fs::path book = Compile(dir, "book");
+  BookFiles files = ReadWithChmlib(book);
+  ASSERT_EQ(files.count("/图.png"), 1u);
+  EXPECT_TRUE(files.at("/图.png") == picture);
+  EXPECT_EQ(files.count("/gone.png"), 0u);
+}
+
 // More than one listing chunk needs index chunks, or chmlib (and Wine) cannot look names up.
 void CheckDeepDirectory(const std::string& tag, int files, std::uint32_t expected_depth) {
   fs::path dir = FreshFolder(tag);

@@ -130,7 +130,9 @@ TEST(HhcProgram, BookNamesWindowsCannotCreateAreRefused) {
 
 TEST(HhcProgram, LinkedFileWhoseNameTheCodePageLacksFails) {
   Case c("codepage");
-  WriteBytes(c.dir / "b.htm", "<html><img src=\"smile\xF0\x9F\x98\x80.png\"></html>");
+  // Only a UTF-8 page can name it; read as GBK its bytes would name another file.
+  WriteBytes(c.dir / "b.htm",
+             "<html><meta charset=\"utf-8\"><img src=\"smile\xF0\x9F\x98\x80.png\"></html>");
   WriteBytes(c.dir / "smile\xF0\x9F\x98\x80.png", "PNG");
   ExpectFailure(c.Run(), c.dir / "book.chm", "smile", "code page");
 }
