@@ -29,19 +29,6 @@ std::string ResourceBytes(int id) {
   return std::string(bytes, SizeofResource(module, info));
 }
 
-std::vector<std::wstring> FolderNames(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
-
 std::vector<app::DeployFailure> Deploy(const std::wstring& folder) {
   return app::DeployCarriedFiles(GetModuleHandleW(nullptr), folder, kTestFiles, 2);
 }
@@ -53,7 +40,7 @@ TEST(DeployHelpTools, MissingFilesAreWrittenWithExactlyTheResourceBytes) {
   EXPECT_EQ(ReadBytes(folder.File(L"hhc.exe")), ResourceBytes(9102));
   EXPECT_EQ(ReadBytes(folder.File(L"hha.dll")), ResourceBytes(9103));
   // Nothing but the two files: no temporary file is left behind.
-  std::vector<std::wstring> names = FolderNames(folder.path());
+  std::vector<std::wstring> names = apptest::FolderNames(folder.path());
   EXPECT_EQ(names.size(), 2u);
 }
 
@@ -92,7 +79,7 @@ TEST(DeployHelpTools, HiddenOrSystemFileIsReallyReplaced) {
   EXPECT_EQ(ReadBytes(folder.File(L"hhc.exe")), ResourceBytes(9102));
   EXPECT_EQ(ReadBytes(folder.File(L"hha.dll")), ResourceBytes(9103));
   EXPECT_FALSE(GetFileAttributesW(folder.File(L"hhc.exe").c_str()) & FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_EQ(FolderNames(folder.path()).size(), 2u);
+  EXPECT_EQ(apptest::FolderNames(folder.path()).size(), 2u);
 }
 
 // A folder that cannot take files: its path runs through a plain file. Every carried file is

@@ -39,19 +39,6 @@ std::wstring FreshProgramFolder(const std::wstring& name) {
   return folder;
 }
 
-std::vector<std::wstring> Names(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
-
 ULONGLONG WriteTime(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
@@ -188,7 +175,7 @@ TEST(EndToEnd, FirstStartPlacesOurBuildsAndLaterStartsWriteOnlyWhatIsMissing) {
     ASSERT_FALSE(built.empty()) << "not built";
     EXPECT_TRUE(ReadBytes(folder + L"\\" + name) == built) << "differs from our build";
   }
-  EXPECT_EQ(Names(folder).size(), 4u);
+  EXPECT_EQ(apptest::FolderNames(folder).size(), 4u);
 
   // A second start writes nothing.
   std::vector<ULONGLONG> times;
@@ -196,7 +183,7 @@ TEST(EndToEnd, FirstStartPlacesOurBuildsAndLaterStartsWriteOnlyWhatIsMissing) {
   Sleep(1100);
   StartAndClose(folder);
   for (size_t i = 0; i < 3; ++i) EXPECT_EQ(WriteTime(folder + L"\\" + kCarried[i]), times[i]);
-  EXPECT_EQ(Names(folder).size(), 4u);
+  EXPECT_EQ(apptest::FolderNames(folder).size(), 4u);
 
   // With only hha.dll deleted, only hha.dll comes back.
   ASSERT_TRUE(DeleteFileW((folder + L"\\hha.dll").c_str()));

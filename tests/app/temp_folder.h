@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace apptest {
 
@@ -20,5 +21,7 @@ void RemoveTree(const std::wstring& path);
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// The names in a folder, without "." and "..", in the order the system lists them.
+std::vector<std::wstring> FolderNames(const std::wstring& folder);
 
 }  // namespace apptest

@@ -79,32 +79,12 @@ struct BoxWatch {
     std::atomic<int> CountWhileOpen{0};
 };
 
-BOOL CALLBACK FindBox(HWND window, LPARAM found) {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK CountSkinnedButton(HWND child, LPARAM watch) {
-    if (GetControlKind(child) == ControlKind::CommandButton && GetPropA(child, "PROCADDR")) {
-        ++reinterpret_cast<BoxWatch*>(watch)->ButtonsSkinned;
-    }
-    return TRUE;
-}
-
 void WatchBox(BoxWatch* watch) {
-    HWND box = nullptr;
-    for (DWORD start = GetTickCount(); !box && GetTickCount() - start < 5000; Sleep(10)) {
-        EnumThreadWindows(watch->Thread, FindBox, reinterpret_cast<LPARAM>(&box));
-    }
+    HWND box = skintest::WaitForDialogOfThread(watch->Thread, 5000);
     if (!box) return;
     SendMessageA(watch->Owner, WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(box));
     watch->BoxSkinned = GetPropA(box, "PROCADDR") != nullptr;
-    EnumChildWindows(box, CountSkinnedButton, reinterpret_cast<LPARAM>(watch));
+    watch->ButtonsSkinned = skintest::CountSkinnedButtons(box);
     watch->CountWhileOpen = SkinnedWindowCount;
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }

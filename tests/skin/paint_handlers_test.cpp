@@ -167,32 +167,14 @@ struct BoxWatch {
     std::atomic<int> CountWhileOpen{0};
 };
 
-BOOL CALLBACK FindBox(HWND window, LPARAM found) {
-    if (GetWindowClassName(window) == "#32770" && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK CountSkinnedButton(HWND child, LPARAM watch) {
-    if (GetControlKind(child) == ControlKind::CommandButton && GetPropA(child, "PROCADDR")) {
-        ++reinterpret_cast<BoxWatch*>(watch)->ButtonsSkinned;
-    }
-    return TRUE;
-}
-
 void WatchBox(BoxWatch* watch) {
-    HWND box = nullptr;
-    for (DWORD start = GetTickCount(); !box && GetTickCount() - start < 5000; Sleep(10)) {
-        EnumThreadWindows(watch->Thread, FindBox, reinterpret_cast<LPARAM>(&box));
-    }
+    HWND box = skintest::WaitForDialogOfThread(watch->Thread, 5000);
     if (!box) return;
     for (DWORD start = GetTickCount(); !GetPropA(box, "PROCADDR") && GetTickCount() - start < 2000;) {
         Sleep(10);
     }
     watch->BoxSkinned = GetPropA(box, "PROCADDR") != nullptr;
-    EnumChildWindows(box, CountSkinnedButton, reinterpret_cast<LPARAM>(watch));
+    watch->ButtonsSkinned = skintest::CountSkinnedButtons(box);
     watch->CountWhileOpen = SkinnedWindowCount;
     if (!watch->Screenshot.empty()) {
         Sleep(400);  // the box's own thread paints it in its modal loop

@@ -1,5 +1,7 @@
 #include "skin_test_support.h"
 
+#include "skin/record.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -206,6 +208,41 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
     DeleteDC(memory);
     ReleaseDC(window, windowDc);
     return ok;
+}
+
+namespace {
+
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CountSkinnedButton(HWND child, LPARAM count) {
+    if (GetControlKind(child) == ControlKind::CommandButton && GetPropA(child, "PROCADDR")) {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForDialogOfThread(DWORD thread, DWORD timeout_ms) {
+    HWND box = nullptr;
+    for (DWORD start = GetTickCount(); !box && GetTickCount() - start < timeout_ms; Sleep(10)) {
+        EnumThreadWindows(thread, FindVisibleDialog, reinterpret_cast<LPARAM>(&box));
+    }
+    return box;
+}
+
+int CountSkinnedButtons(HWND window) {
+    int count = 0;
+    EnumChildWindows(window, CountSkinnedButton, reinterpret_cast<LPARAM>(&count));
+    return count;
 }
 
 }  // namespace skintest

@@ -55,6 +55,11 @@ SIZE SelectedBitmapSize(HDC dc);
 // (Wine answers 0) a census of the process's GDI handle table.
 int CountGdiObjects();
 
+// A visible dialog box ("#32770") of the thread, waited for up to `timeout_ms`; null if none.
+HWND WaitForDialogOfThread(DWORD thread, DWORD timeout_ms);
+// The command buttons inside a window that carry PROCADDR.
+int CountSkinnedButtons(HWND window);
+
 // Writes the window's current picture (window DC) to a 24-bit BMP file.
 bool SaveWindowBitmap(HWND window, const std::string& path);
 
