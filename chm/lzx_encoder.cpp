@@ -26,6 +26,25 @@ constexpr LzxOptimalParams kBestParams = {/*depth=*/128, /*nice_len=*/128, /*pas
 
 }  // namespace
 
+// Word-wise multiply and fold: each step is a bijection of the running value for a given word,
+// so any single changed word changes the digest, and the fold carries high bits down.
+std::uint64_t LzxFrameDigest(const std::uint8_t* data, std::size_t size) {
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+  std::uint64_t h = 0xCBF29CE484222325u ^ size;
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    h = (h ^ word) * kMultiplier;
+    h ^= h >> 32;
+  }
+  for (; i < size; ++i) {
+    h = (h ^ data[i]) * kMultiplier;
+    h ^= h >> 32;
+  }
+  return h;
+}
+
 struct LzxEncoder::State {
   State(LzxLevel l, LzxSink* s) : level(l), sink(s), bits(&output) {}
 
@@ -43,6 +62,7 @@ struct LzxEncoder::State {
   bool finished = false;
   std::vector<std::uint8_t> output;
   std::vector<std::uint64_t> frame_offsets;
+  std::vector<std::uint64_t> frame_digests;
   LzxBitWriter bits;
 
   std::unique_ptr<LzxLazyParser> lazy_parser;        // normal level
@@ -53,6 +73,9 @@ struct LzxEncoder::State {
 };
 
 void LzxEncoder::State::EncodeInterval(std::size_t size) {
+  for (std::size_t f = 0; f < size; f += kLzxFrameSize) {
+    frame_digests.push_back(LzxFrameDigest(pending.data() + f, std::min(kLzxFrameSize, size - f)));
+  }
   frame_offsets.push_back(bits.ByteCount());
   bits.PutBits(0, 1);  // no E8 translation in this interval
   if (level == LzxLevel::kStore) {
@@ -176,6 +199,10 @@ const std::vector<std::uint8_t>& LzxEncoder::Output() const { return state_->out
 
 const std::vector<std::uint64_t>& LzxEncoder::FrameOffsets() const {
   return state_->frame_offsets;
+}
+
+const std::vector<std::uint64_t>& LzxEncoder::FrameDigests() const {
+  return state_->frame_digests;
 }
 
 LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, LzxLevel level) {

@@ -25,6 +25,10 @@ class LzxSink {
   virtual void Write(const std::uint8_t* data, std::size_t size) = 0;
 };
 
+// A 64-bit digest of one frame's uncompressed bytes: the encoder notes one per frame so that
+// the finished book's decoded frames can be confirmed without the section kept anywhere.
+std::uint64_t LzxFrameDigest(const std::uint8_t* data, std::size_t size);
+
 // Streaming encoder: feed the uncompressed section in any pieces with Write, then call Finish
 // once. With a sink, each reset interval's compressed bytes go to it as soon as the interval
 // is encoded, and memory stays bounded by about one interval whatever the input's size;
@@ -44,6 +48,8 @@ class LzxEncoder {
   std::uint64_t CompressedSize() const;    // bytes produced so far, those handed on included
   const std::vector<std::uint8_t>& Output() const;  // empty when a sink was given
   const std::vector<std::uint64_t>& FrameOffsets() const;
+  // LzxFrameDigest of each frame's input, the zeros padding the last frame included.
+  const std::vector<std::uint64_t>& FrameDigests() const;
 
  private:
   struct State;

@@ -200,4 +200,40 @@ std::vector<std::uint8_t> HtmlLike(std::size_t size, std::uint32_t seed) {
   return std::vector<std::uint8_t>(s.begin(), s.end());
 }
 
+std::vector<NamedInput> HostileLzxInputs() {
+  std::vector<NamedInput> inputs;
+  for (std::size_t size : {1, 2, 3, 257, 4999, 32767, 32768, 32769, 65535, 65536, 65537, 98304,
+                           131073}) {
+    inputs.push_back({"html " + std::to_string(size), HtmlLike(size, static_cast<std::uint32_t>(size))});
+  }
+  inputs.push_back({"random", RandomBytes(200001, 7)});
+  inputs.push_back({"zeros", std::vector<std::uint8_t>(300000, 0)});
+  std::vector<std::uint8_t> periodic(140001);
+  for (std::size_t i = 0; i < periodic.size(); ++i) periodic[i] = "xyzzy!"[i % 6];
+  inputs.push_back({"period 6", periodic});
+  std::vector<std::uint8_t> runs;
+  const auto noise = RandomBytes(4000, 3);
+  for (std::size_t i = 0; runs.size() < 150000; ++i) {
+    runs.insert(runs.end(), 1 + noise[i % noise.size()] % 300, noise[(i * 7 + 1) % noise.size()]);
+  }
+  inputs.push_back({"runs", runs});
+  auto far = HtmlLike(3 * chm::kLzxResetInterval, 11);
+  for (std::size_t base = 0; base < far.size(); base += chm::kLzxResetInterval) {
+    std::memcpy(&far[base + 65236], &far[base], 300);
+  }
+  inputs.push_back({"far copies", far});
+  auto repeated = RandomBytes(chm::kLzxResetInterval, 5);
+  repeated.insert(repeated.end(), repeated.begin(), repeated.end());
+  inputs.push_back({"interval repeated", repeated});
+  std::vector<std::uint8_t> mixed;
+  const std::size_t pieces[] = {20001, 25003, 9, 40001, 1, 30011, 17, 32767, 5, 12345};
+  for (std::size_t i = 0; i < sizeof pieces / sizeof pieces[0]; ++i) {
+    const auto piece = i % 2 == 0 ? HtmlLike(pieces[i], static_cast<std::uint32_t>(i))
+                                  : RandomBytes(pieces[i], static_cast<std::uint32_t>(i));
+    mixed.insert(mixed.end(), piece.begin(), piece.end());
+  }
+  inputs.push_back({"text and random pieces", mixed});
+  return inputs;
+}
+
 }  // namespace chm_test

@@ -27,6 +27,15 @@ Decoded DecodeWithChmlib(const chm::LzxResult& result);
 Decoded DecodeWithMspack(const chm::LzxResult& result, std::size_t first_frame = 0);
 
 // Deterministic inputs.
+struct NamedInput {
+  std::string name;
+  std::vector<std::uint8_t> bytes;
+};
+// The shapes that stress an encoder: sizes around frame and reset boundaries, incompressible
+// data, long runs and short periods, copies at nearly the largest distance, an interval
+// repeated after a reset, and text with random pieces at odd offsets.
+std::vector<NamedInput> HostileLzxInputs();
+
 std::vector<std::uint8_t> RandomBytes(std::size_t size, std::uint32_t seed);
 std::vector<std::uint8_t> HtmlLike(std::size_t size, std::uint32_t seed);
 
