@@ -26,9 +26,14 @@ void BookOutput::Write(const std::uint8_t* data, size_t size) {
   if (!out_) Failed("write failed");
 }
 
-void BookOutput::Commit() {
+void BookOutput::Close() {
+  if (!out_.is_open()) return;
   out_.close();
   if (out_.fail()) Failed("write failed");
+}
+
+void BookOutput::Commit() {
+  Close();
   std::error_code ec;
   fs::rename(temp_, book_, ec);
   if (ec) {

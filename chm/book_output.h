@@ -20,7 +20,11 @@ class BookOutput {
 
   void Write(const Bytes& bytes);
   void Write(const std::uint8_t* data, size_t size);
-  // Flushes, closes and renames. Throws CompileFailure (kBookUnwritable) on any failure.
+  // Flushes and closes the temporary file so that it can be read back before Commit. Throws
+  // CompileFailure (kBookUnwritable) on failure.
+  void Close();
+  const std::filesystem::path& temporary_path() const { return temp_; }
+  // Flushes, closes (unless Close did) and renames. Throws CompileFailure (kBookUnwritable) on any failure.
   void Commit();
 
  private:

@@ -15,6 +15,7 @@
 #include "chm/help_tables.h"
 #include "chm/link_scan.h"
 #include "chm/project.h"
+#include "chm/self_check.h"
 #include "chm/sitemap.h"
 #include "chm/text_util.h"
 #include "chm/window_def.h"
@@ -427,6 +428,11 @@ void Compiler::WriteBook(const fs::path& book) {
     add_folders(name);
   }
   for (const std::string& folder : folders) entries.push_back(DirectoryEntry{folder, 0, 0, 0});
+  BookExpectation expected;
+  for (const DirectoryEntry& e : entries) {
+    expected.directory_digest += DirectoryEntryDigest(e.name, e.section, e.offset, e.length);
+  }
+  expected.frame_digests = encoder_->FrameDigests();
   Directory directory = BuildDirectory(std::move(entries));
 
   Bytes header = ItsfHeader(directory.bytes.size(), project_.lcid, stamp);
@@ -445,6 +451,9 @@ void Compiler::WriteBook(const fs::path& book) {
       content_->CopyTo(&out);
     }
   }
+  // Read back before it takes the book's name: a fault of ours fails here, not in a reader.
+  out.Close();
+  SelfCheckBook(out.temporary_path(), book.u8string(), expected);
   out.Commit();
 }
 
