@@ -44,6 +44,11 @@ std::wstring LastComponent(const std::wstring& path) {
   return slash == std::wstring::npos ? trimmed : trimmed.substr(slash + 1);
 }
 
+std::wstring Upper(std::wstring text) {
+  CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
 std::wstring CaretText(HWND tree, RemoteBuffer& remote) {
   auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
   if (!item) return {};
@@ -76,12 +81,18 @@ bool SelectFolderInBrowseDialog(HWND dialog, const std::wstring& folder, DWORD t
   constexpr size_t kPathOffset = 2048;
   remote.Write(kPathOffset, ansi.data(), ansi.size());
 
-  // The selection is made asynchronously: ask again until the tree shows it.
+  // The selection is made asynchronously: ask again until the tree shows it. A drive shows
+  // under its label with the drive in brackets, "System (C:)".
   std::wstring wanted = LastComponent(folder);
+  const bool drive = wanted.size() == 2 && wanted[1] == L':';
   for (DWORD start = GetTickCount(); GetTickCount() - start < timeout_ms; Sleep(50)) {
     SendMessageW(dialog, BFFM_SETSELECTIONA, TRUE,
                  reinterpret_cast<LPARAM>(remote.address() + kPathOffset));
-    if (lstrcmpiW(CaretText(tree, remote).c_str(), wanted.c_str()) == 0) return true;
+    std::wstring caret = Upper(CaretText(tree, remote));
+    if (drive ? caret.find(L"(" + Upper(wanted) + L")") != std::wstring::npos
+              : caret == Upper(wanted)) {
+      return true;
+    }
   }
   return false;
 }

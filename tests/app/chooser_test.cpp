@@ -39,6 +39,21 @@ TEST_F(ChooseFolderTest, ChosenFolderComesBackAsItsPathWithoutSeparator) {
   EXPECT_EQ(seen.owner, nullptr);
 }
 
+TEST_F(ChooseFolderTest, DriveRootComesBackWithItsSeparator) {
+  wchar_t windows[MAX_PATH] = L"";
+  ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 2u);
+  const std::wstring root = std::wstring(windows, 2) + L"\\";
+  bool selected = false;
+  DialogWatcher watcher(GetCurrentThreadId(), [&](HWND dialog) {
+    selected = apptest::SelectFolderInBrowseDialog(dialog, root, 20000);
+    apptest::PressDialogButton(dialog, selected ? IDOK : IDCANCEL);
+  });
+  std::wstring chosen = app::ChooseFolder();
+  watcher.Join();
+  ASSERT_TRUE(selected);
+  EXPECT_EQ(lstrcmpiW(chosen.c_str(), root.c_str()), 0) << "chosen: " << chosen.size();
+}
+
 TEST_F(ChooseFolderTest, PromptAboveTheTreeIsEmpty) {
   std::wstring prompt = L"?";
   DialogWatcher watcher(GetCurrentThreadId(), [&](HWND dialog) {
