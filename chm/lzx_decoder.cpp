@@ -82,6 +82,13 @@ class BitReader {
     ++pos_;
     return b;
   }
+  // Bytes past the input read as zeros, as in RawByte.
+  void RawBytes(std::uint8_t* out, std::size_t n) {
+    const std::size_t have = pos_ < size_ ? std::min(n, size_ - pos_) : 0;
+    if (have != 0) std::memcpy(out, data_ + pos_, have);
+    std::memset(out + have, 0, n - have);
+    pos_ += n;
+  }
   void SkipRawByte() { ++pos_; }
 
   std::size_t Consumed() const { return pos_ - static_cast<std::size_t>(avail_ / 8); }
@@ -324,7 +331,8 @@ bool LzxDecoder::State::ReadBlockHeader() {
 }
 
 bool LzxDecoder::State::CopyRaw(std::size_t run) {
-  for (std::size_t i = 0; i < run; ++i) window[window_pos++] = bits.RawByte();
+  bits.RawBytes(window.data() + window_pos, run);
+  window_pos += run;
   return true;
 }
 

@@ -1,14 +1,18 @@
 // libFuzzer target for the readers that take untrusted text: the project file, its window
-// lines, the sitemaps and the page link scan. Failures must be reported as CompileFailure,
-// never as a crash, a hang or a read out of bounds.
+// lines, the sitemaps and the page link scan; and for the binary readers of the book check:
+// the LZX decoder and the container's headers and directory. Failures must be reported
+// (CompileFailure, or false with a reason), never as a crash, a hang or a read out of bounds.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "chm/error.h"
 #include "chm/link_scan.h"
+#include "chm/lzx_decoder.h"
 #include "chm/project.h"
+#include "chm/self_check.h"
 #include "chm/sitemap.h"
 #include "chm/window_def.h"
 
@@ -38,5 +42,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string name;
     chm::ResolveReference("dir/page.htm", ref, &name);
   }
+  // The bytes as an LZX stream of one to four frames, split at even points; then as a book.
+  if (size > 0) {
+    const std::size_t frames = 1 + data[0] % 4;
+    std::vector<std::uint64_t> offsets;
+    for (std::size_t k = 0; k < frames; ++k) offsets.push_back((size - 1) * k / frames / 2 * 2);
+    std::vector<std::uint8_t> out;
+    std::string error;
+    chm::DecodeLzxStream(data + 1, size - 1, offsets, 2, &out, &error);
+  }
+  const std::vector<std::uint8_t> image(data, data + size);
+  chm::MemoryBookImage book(&image);
+  chm::BookExpectation expected;
+  expected.frame_digests.resize(1);
+  chm::CheckBook(&book, expected);
   return 0;
 }

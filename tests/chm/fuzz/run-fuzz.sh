@@ -11,8 +11,9 @@ clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
   -I"$root" "$here/readers_fuzz.cpp" \
   "$root/chm/project.cpp" "$root/chm/window_def.cpp" "$root/chm/sitemap.cpp" \
   "$root/chm/link_scan.cpp" "$root/chm/error.cpp" "$root/chm/codepage.cpp" \
-  "$root/chm/codepage_posix.cpp" -o "$out/readers_fuzz"
+  "$root/chm/codepage_posix.cpp" "$root"/chm/lzx_*.cpp "$root/chm/self_check.cpp" \
+  "$root/chm/directory.cpp" "$root/chm/container.cpp" -o "$out/readers_fuzz"
 cp -f "$here"/corpus/* "$out/corpus/"
-"$out/readers_fuzz" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=1024 \
+"$out/readers_fuzz" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=1024 \
   -print_final_stats=1 "$out/corpus" 2>"$out/fuzz.log" || { tail -40 "$out/fuzz.log"; exit 1; }
 grep -E "stat::number_of_executed_units|Done" "$out/fuzz.log" | tail -2
