@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "chm/book_output.h"
 #include "chm/compiler.h"
 #include "chm/error.h"
 #include "chm/lzx_encoder.h"
@@ -225,6 +226,30 @@ TEST(SelfCheck, FailureNamesTheBookAndWhatWasFound) {
     EXPECT_EQ(message.find('\n'), std::string::npos);
   }
   EXPECT_NO_THROW(chm::SelfCheckBook(book, "book.chm", expected));
+}
+
+// The compiler's order: write to the temporary name, close, check, rename. A failed check
+// must leave the earlier book as it was and no temporary file behind.
+TEST(SelfCheck, FailedCheckLeavesTheOldBookAndNoTemporaryFile) {
+  const fs::path dir = FreshFolder("self_check_old_book");
+  const fs::path book = CompileBook(dir, TextChapters(2, 300));
+  const chm::BookExpectation expected = ExpectationFromChmlib(book);
+  const Image old_book = ReadImage(book);
+  Image damaged = old_book;
+  damaged[ContentStart(book, damaged) + 9] ^= 1;
+  bool failed = false;
+  try {
+    chm::BookOutput out(book);
+    out.Write(damaged);
+    out.Close();
+    chm::SelfCheckBook(out.temporary_path(), book.u8string(), expected);
+    out.Commit();
+  } catch (const chm::CompileFailure&) {
+    failed = true;
+  }
+  EXPECT_TRUE(failed);
+  EXPECT_TRUE(ReadImage(book) == old_book);
+  EXPECT_FALSE(fs::exists(book.string() + ".part"));
 }
 
 }  // namespace
