@@ -63,6 +63,34 @@ TEST(LzxDecoder, DecodingFromALaterResetFrameNeedsNothingBefore) {
   EXPECT_TRUE(std::equal(out.begin(), out.end(), expected.begin() + 4 * kFrame, expected.end()));
 }
 
+// Records drawn from a small pool repeat at distances that are multiples of 16, so every
+// match footer ends in the same three bits: the encoder picks aligned offset blocks, which
+// neither the text inputs nor chmcmd's books produce. chmlib's decoder is the reference.
+TEST(LzxDecoder, AlignedOffsetBlocksDecodeAsChmlibDecodesThem) {
+  const auto pool = RandomBytes(64 * 16, 31);
+  const auto picks = RandomBytes(20000, 32);
+  std::vector<std::uint8_t> data;
+  for (std::uint8_t pick : picks) {
+    const std::size_t record = pick % 64;
+    data.insert(data.end(), pool.begin() + static_cast<std::ptrdiff_t>(record * 16),
+                pool.begin() + static_cast<std::ptrdiff_t>(record * 16 + 16));
+  }
+  for (LzxLevel level : {LzxLevel::kNormal, LzxLevel::kBest}) {
+    const chm::LzxResult r = chm::CompressLzx(data.data(), data.size(), level);
+    // The first word: the E8 bit, then the first block's type.
+    ASSERT_GE(r.bytes.size(), 2u);
+    EXPECT_EQ((r.bytes[1] >> 4) & 7, chm::kLzxAligned);
+    const Decoded by_chmlib = DecodeWithChmlib(r);
+    ASSERT_TRUE(by_chmlib.ok) << by_chmlib.error;
+    std::vector<std::uint8_t> out;
+    std::string error;
+    ASSERT_TRUE(chm::DecodeLzxStream(r.bytes.data(), r.bytes.size(), r.frame_offsets, 2, &out, &error))
+        << error;
+    EXPECT_TRUE(out == by_chmlib.bytes);
+    EXPECT_TRUE(out == Padded(data));
+  }
+}
+
 // A book made by chmcmd: its Content, decoded with the offsets of its reset table, must hold
 // every compressed file exactly where chmlib finds it.
 struct ChmlibBook {
