@@ -7,13 +7,6 @@
 namespace chm {
 namespace {
 
-constexpr std::uint32_t kPmglHeaderSize = 0x14;
-constexpr std::uint32_t kPmgiHeaderSize = 0x08;
-constexpr std::uint32_t kQuickrefDensity = 2;  // a quickref every 1 + 2^2 = 5 entries
-constexpr size_t kQuickrefEvery = 1 + (1u << kQuickrefDensity);
-
-size_t QuickrefCount(size_t entries) { return entries == 0 ? 0 : (entries - 1) / kQuickrefEvery; }
-
 // One chunk under construction: entries are appended while they fit beside the quickref area.
 class ChunkBuilder {
  public:
@@ -136,8 +129,8 @@ Directory BuildDirectory(std::vector<DirectoryEntry> entries) {
   for (size_t i = 0; i < listing.size(); ++i) {
     Bytes tail;
     PutU32(&tail, 0);
-    PutU32(&tail, i == 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(i - 1));
-    PutU32(&tail, i + 1 == listing.size() ? 0xFFFFFFFFu : static_cast<std::uint32_t>(i + 1));
+    PutU32(&tail, i == 0 ? kNoChunk : static_cast<std::uint32_t>(i - 1));
+    PutU32(&tail, i + 1 == listing.size() ? kNoChunk : static_cast<std::uint32_t>(i + 1));
     listing[i].Emit("PMGL", tail, &chunks);
   }
 

@@ -13,6 +13,14 @@ namespace chm {
 
 constexpr std::uint32_t kChunkSize = 0x1000;
 constexpr std::uint32_t kItspHeaderSize = 0x54;
+constexpr std::uint32_t kPmglHeaderSize = 0x14;
+constexpr std::uint32_t kPmgiHeaderSize = 0x08;
+constexpr std::uint32_t kQuickrefDensity = 2;  // a quickref every 1 + 2^2 = 5 entries
+constexpr size_t kQuickrefEvery = 1 + (1u << kQuickrefDensity);
+constexpr std::uint32_t kNoChunk = 0xFFFFFFFFu;  // no previous/next chunk, no index root
+
+// Quickref slots at the end of a chunk holding `entries` entries.
+inline size_t QuickrefCount(size_t entries) { return entries == 0 ? 0 : (entries - 1) / kQuickrefEvery; }
 
 struct DirectoryEntry {
   std::string name;  // UTF-8, starting with '/' or "::"

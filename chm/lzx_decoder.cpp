@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "chm/lzx_encoder.h"
 #include "chm/lzx_format.h"
 
 namespace chm {
 namespace {
 
-constexpr std::size_t kFrameBytes = 0x8000;
 constexpr int kMaxCodeLength = 16;
 constexpr int kMainTableBits = 11;
 constexpr int kLengthTableBits = 10;
@@ -419,7 +419,7 @@ bool LzxDecoder::State::DecodeFrame(const std::uint8_t* in, std::size_t in_size,
   consumed = 0;
   if (failed) return false;
   if (block_across_reset) return Fail("a block runs across the reset point");
-  if (out_size == 0 || out_size > kFrameBytes) return Fail("bad frame size");
+  if (out_size == 0 || out_size > kLzxFrameSize) return Fail("bad frame size");
   window_pos &= window.size() - 1;
   if (window_pos + out_size > window.size()) return Fail("frame does not fit the window");
   bits.Start(in, in_size);
@@ -472,7 +472,7 @@ bool DecodeLzxStream(const std::uint8_t* data, std::size_t size,
   out->clear();
   if (frames_per_reset == 0) frames_per_reset = 1;
   LzxDecoder decoder(window_bits);
-  std::uint8_t frame[kFrameBytes];
+  std::uint8_t frame[kLzxFrameSize];
   for (std::size_t k = 0; k < frame_offsets.size(); ++k) {
     const std::uint64_t begin = frame_offsets[k];
     const std::uint64_t end = k + 1 < frame_offsets.size() ? frame_offsets[k + 1] : size;
@@ -482,7 +482,7 @@ bool DecodeLzxStream(const std::uint8_t* data, std::size_t size,
     }
     if (k % frames_per_reset == 0) decoder.Reset();
     const std::size_t extent = static_cast<std::size_t>(end - begin);
-    if (!decoder.DecodeFrame(data + begin, extent, frame, kFrameBytes)) {
+    if (!decoder.DecodeFrame(data + begin, extent, frame, kLzxFrameSize)) {
       *error = "frame " + std::to_string(k) + ": " + decoder.Error();
       return false;
     }
@@ -491,7 +491,7 @@ bool DecodeLzxStream(const std::uint8_t* data, std::size_t size,
                " of its " + std::to_string(extent) + " bytes";
       return false;
     }
-    out->insert(out->end(), frame, frame + kFrameBytes);
+    out->insert(out->end(), frame, frame + kLzxFrameSize);
   }
   if (decoder.InsideBlock()) {
     *error = "the last block claims more bytes than the stream holds";

@@ -15,10 +15,6 @@ namespace chm {
 namespace {
 
 constexpr std::uint64_t kDirectoryOffset = kItsfHeaderSize + kHeaderSection0Size;
-constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-constexpr std::size_t kPmglHeader = 0x14;
-constexpr std::size_t kPmgiHeader = 0x08;
-constexpr std::size_t kQuickrefEvery = 5;
 constexpr std::size_t kControlDataSize = 28;
 constexpr std::size_t kResetTableHeader = 0x28;
 // The most a 32 KiB frame can take: every byte a 16-bit literal code, plus the trees.
@@ -47,7 +43,7 @@ struct ChunkEntry {
 
 struct Chunk {
   bool listing = false;
-  std::uint32_t prev = kNone, next = kNone;
+  std::uint32_t prev = kNoChunk, next = kNoChunk;
   std::vector<ChunkEntry> entries;
 };
 
@@ -70,10 +66,10 @@ Chunk ParseChunk(const std::uint8_t* c, std::uint32_t number) {
   } else if (std::memcmp(c, "PMGI", 4) != 0) {
     Found("no chunk signature" + where);
   }
-  const std::size_t header = chunk.listing ? kPmglHeader : kPmgiHeader;
+  const std::size_t header = chunk.listing ? kPmglHeaderSize : kPmgiHeaderSize;
   const std::uint32_t free_space = U32(c + 4);
   const std::size_t count = U16(c + kChunkSize - 2);
-  const std::size_t quickrefs = count == 0 ? 0 : (count - 1) / kQuickrefEvery;
+  const std::size_t quickrefs = QuickrefCount(count);
   if (free_space > kChunkSize - header || kChunkSize - free_space > kChunkSize - 2 - 2 * quickrefs) {
     Found("bad free space" + where);
   }
@@ -131,7 +127,7 @@ class BookChecker {
   std::uint64_t directory_digest_;
   std::uint64_t walked_digest_ = 0;
   std::uint64_t content0_ = 0;  // file offset of content section 0
-  std::uint32_t chunks_ = 0, depth_ = 0, root_ = kNone, first_ = 0, last_ = 0;
+  std::uint32_t chunks_ = 0, depth_ = 0, root_ = kNoChunk, first_ = 0, last_ = 0;
   std::map<std::uint32_t, Chunk> index_chunks_;
   std::map<std::string, ChunkEntry> data_space_;  // the ::DataSpace files we need
   std::vector<std::pair<std::uint64_t, std::uint64_t>> section1_;  // offset, length
@@ -169,7 +165,7 @@ void BookChecker::CheckHeaders() {
   chunks_ = U32(p + 0x2C);
   if (directory_size != kItspHeaderSize + static_cast<std::uint64_t>(chunks_) * kChunkSize ||
       chunks_ == 0 || depth_ == 0 || first_ >= chunks_ || last_ >= chunks_ ||
-      (depth_ == 1) != (root_ == kNone) || (root_ != kNone && root_ >= chunks_)) {
+      (depth_ == 1) != (root_ == kNoChunk) || (root_ != kNoChunk && root_ >= chunks_)) {
     Found("bad ITSP header");
   }
 }
@@ -242,7 +238,7 @@ void BookChecker::NoteEntry(const ChunkEntry& e) {
 // Every listing chunk in order through the prev/next links, names strictly ascending.
 void BookChecker::WalkDirectory() {
   std::uint32_t number = first_;
-  std::uint32_t previous = kNone;
+  std::uint32_t previous = kNoChunk;
   std::string last_name;
   bool any = false;
   for (std::uint32_t visited = 0;; ++visited) {
@@ -258,7 +254,7 @@ void BookChecker::WalkDirectory() {
       NoteEntry(e);
       LookUpThroughIndex(e, number, i, chunk);
     }
-    if (chunk.next == kNone) break;
+    if (chunk.next == kNoChunk) break;
     previous = number;
     number = chunk.next;
   }
