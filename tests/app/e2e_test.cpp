@@ -118,26 +118,6 @@ int SkinnedWindowsOfThread(DWORD thread_id) {
   return count;
 }
 
-struct ProcessWindow {
-  DWORD process_id;
-  const wchar_t* window_class;
-  HWND found;
-};
-
-BOOL CALLBACK FindProcessWindow(HWND window, LPARAM search_pointer) {
-  auto* search = reinterpret_cast<ProcessWindow*>(search_pointer);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t name[64];
-  GetClassNameW(window, name, 64);
-  if (pid == search->process_id && !lstrcmpW(name, search->window_class) &&
-      IsWindowVisible(window)) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 void ExpectViewerShowsBookAndEndsWithIt(const std::wstring& viewer, const std::wstring& book) {
   std::wstring command = L"\"" + viewer + L"\" " + book;
   STARTUPINFOW startup = {};
@@ -146,19 +126,19 @@ void ExpectViewerShowsBookAndEndsWithIt(const std::wstring& viewer, const std::w
   ASSERT_TRUE(CreateProcessW(viewer.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                              nullptr, &startup, &info));
   CloseHandle(info.hThread);
-  ProcessWindow search = {info.dwProcessId, L"HH Parent", nullptr};
-  for (DWORD start = GetTickCount(); GetTickCount() - start < 20000 && !search.found; Sleep(50)) {
-    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+  HWND help = nullptr;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 20000 && !help; Sleep(50)) {
+    help = apptest::FindVisibleProcessWindow(info.dwProcessId, L"HH Parent");
   }
-  EXPECT_NE(search.found, nullptr) << "no help window";
-  if (search.found) {
+  EXPECT_NE(help, nullptr) << "no help window";
+  if (help) {
     wchar_t title[64] = L"";
-    SendMessageW(search.found, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(title));
+    SendMessageW(help, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(title));
     EXPECT_STREQ(title, L"测试书");
     // Still running while its window is open.
     Sleep(500);
     EXPECT_EQ(WaitForSingleObject(info.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    PostMessageW(search.found, WM_CLOSE, 0, 0);
+    PostMessageW(help, WM_CLOSE, 0, 0);
   }
   EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0))
       << "hh.exe outlived its window";

@@ -4,18 +4,19 @@ namespace apptest {
 
 namespace {
 
-struct FormSearch {
+struct WindowSearch {
   DWORD process_id;
+  const wchar_t* window_class;
   HWND found;
 };
 
-BOOL CALLBACK FindForm(HWND window, LPARAM search_pointer) {
-  auto* search = reinterpret_cast<FormSearch*>(search_pointer);
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM search_pointer) {
+  auto* search = reinterpret_cast<WindowSearch*>(search_pointer);
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  wchar_t name[32];
-  GetClassNameW(window, name, 32);
-  if (pid == search->process_id && !lstrcmpW(name, L"Form") && IsWindowVisible(window)) {
+  wchar_t name[64];
+  GetClassNameW(window, name, 64);
+  if (pid == search->process_id && !lstrcmpW(name, search->window_class) && IsWindowVisible(window)) {
     search->found = window;
     return FALSE;
   }
@@ -33,6 +34,12 @@ BOOL CALLBACK FindThreadDialog(HWND window, LPARAM found) {
 }
 
 }  // namespace
+
+HWND FindVisibleProcessWindow(DWORD process_id, const wchar_t* window_class) {
+  WindowSearch search = {process_id, window_class, nullptr};
+  EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 FolivaneProcess::FolivaneProcess(const std::wstring& exe, const std::wstring& folder) {
   std::wstring command = L"\"" + exe + L"\"";
@@ -60,9 +67,7 @@ FolivaneProcess::~FolivaneProcess() {
 
 HWND FolivaneProcess::WaitForForm(DWORD timeout_ms) {
   for (DWORD start = GetTickCount(); GetTickCount() - start < timeout_ms; Sleep(20)) {
-    FormSearch search = {process_id_, nullptr};
-    EnumWindows(FindForm, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return form_ = search.found;
+    if (HWND found = FindVisibleProcessWindow(process_id_, L"Form")) return form_ = found;
     if (WaitForSingleObject(process_, 0) != WAIT_TIMEOUT) return nullptr;
   }
   return nullptr;

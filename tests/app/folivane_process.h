@@ -37,6 +37,8 @@ class FolivaneProcess {
   HWND form_ = nullptr;
 };
 
+// A visible top-level window of the process with the given class; null when there is none.
+HWND FindVisibleProcessWindow(DWORD process_id, const wchar_t* window_class);
 // Copies a file; false on failure.
 bool CopyOneFile(const std::wstring& from, const std::wstring& to);
 // A Unix path as the Windows side sees it (Z:\...).
