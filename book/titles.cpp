@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "book/unicode_case.h"
+#include "text/unicode_case.h"
 
 namespace book {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "chm/lzx_encoder.h"
+#include "lzx/encoder.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "chm/compile_run.h"
+#include "hhc/compile_run.h"
 #include "tools/hhc/hha_abi.h"
 
 namespace {

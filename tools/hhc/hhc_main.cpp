@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "chm/compile_run.h"
+#include "hhc/compile_run.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);

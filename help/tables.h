@@ -1,0 +1,65 @@
+// The internal files the viewer reads: #SYSTEM, #WINDOWS, #STRINGS, #TOPICS, #URLTBL,
+// #URLSTR and #IDXHDR. Every string given here is already in the project's code page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "itsf/bytes.h"
+#include "help/window_def.h"
+
+namespace chm {
+
+// #STRINGS: offset 0 is the empty string; no string crosses a 4 KiB block, because the viewer
+// reads the pool block by block. Equal strings share one offset.
+class StringPool {
+ public:
+  StringPool() : bytes_(1, 0) {}
+  std::uint32_t Add(std::string_view text);
+  const Bytes& bytes() const { return bytes_; }
+
+ private:
+  Bytes bytes_;
+  std::unordered_map<std::string, std::uint32_t> offsets_;
+};
+
+// The #URLTBL key of a local name: a hash over the bytes taken as signed chars, in which
+// letters of either case and '/' or '\' agree.
+std::uint32_t UrlKey(std::string_view name);
+
+struct Topic {
+  std::string name;   // stored name without the leading '/', code page bytes
+  std::string title;  // page title, code page bytes; empty = none
+  bool in_contents = false;
+};
+
+struct TopicTables {
+  Bytes topics, urltbl, urlstr;
+};
+TopicTables BuildTopicTables(const std::vector<Topic>& topics, StringPool* strings);
+
+// 196-byte HH_WINTYPE entries (188 with Compatibility=1.0), the default window first.
+Bytes BuildWindows(const std::vector<WindowDef>& windows, bool compatibility_1_0,
+                   StringPool* strings);
+
+Bytes BuildIdxhdr(std::uint32_t topic_count, bool folder_images, std::uint32_t stamp);
+
+struct SystemInfo {
+  std::uint32_t lcid = 0x0409;
+  bool dbcs = false;
+  bool compatibility_1_0 = false;
+  std::uint64_t unix_time = 0;
+  std::string contents_file, index_file, default_topic, title, default_window, default_font;
+  std::string compiled_stem;  // lower-cased stem of the book's file name
+};
+
+// Records 10, 9, 4, 2, [3], [16], 6, [0], [1], [5], 12, 13, 15 in that order.
+Bytes BuildSystem(const SystemInfo& info, const Bytes& idxhdr);
+
+// The compiler version string recorded in #SYSTEM (viewers show it as "compiled with").
+constexpr const char* kCompilerVersion = "HHA Version 4.74.8702";
+
+}  // namespace chm

@@ -1,0 +1,488 @@
+#include "hhc/compiler.h"
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <unordered_set>
+
+#include "itsf/book_output.h"
+#include "text/codepage.h"
+#include "itsf/container.h"
+#include "itsf/content_spool.h"
+#include "itsf/directory.h"
+#include "hhc/file_set.h"
+#include "help/tables.h"
+#include "hhc/link_scan.h"
+#include "hhc/project.h"
+#include "itsf/self_check.h"
+#include "hhc/sitemap.h"
+#include "text/ascii.h"
+#include "help/window_def.h"
+
+namespace chm {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kReadChunk = 1 << 16;
+constexpr size_t kTitleSearchBytes = 1 << 16;
+// Pages and style sheets are read whole to find their links; anything larger is stored
+// without a scan so that memory stays bounded.
+constexpr std::uintmax_t kMaxScannedFile = 16u << 20;
+
+struct Section1File {
+  std::string name;  // directory name, with the leading '/'
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+};
+
+// `size_hint` is the size the file had a moment ago; the read goes on past it if it grew.
+bool ReadRest(std::ifstream& in, std::string* out, std::uintmax_t size_hint = 0) {
+  out->clear();
+  out->reserve(static_cast<size_t>(size_hint));
+  char buffer[kReadChunk];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    out->append(buffer, static_cast<size_t>(in.gcount()));
+  }
+  return !in.bad();
+}
+
+bool ReadWholeFile(const fs::path& path, std::string* out) {
+  std::ifstream in(path, std::ios::binary);
+  return in && ReadRest(in, out);
+}
+
+bool IsPage(const std::string& name) {
+  return EndsWithNoCase(name, ".htm") || EndsWithNoCase(name, ".html") ||
+         EndsWithNoCase(name, ".xhtml");
+}
+bool IsScanned(const std::string& name) { return IsPage(name) || EndsWithNoCase(name, ".css"); }
+
+bool IsLocalReference(const std::string& value) {
+  return !value.empty() && value.find(':') == std::string::npos;
+}
+
+bool IsValidUtf8(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    unsigned char c = s[i];
+    size_t n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 4;
+    if (n == 4 || i + n >= s.size()) return false;
+    for (size_t k = 1; k <= n; ++k) {
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += n + 1;
+  }
+  return true;
+}
+
+// The names a reference in a page may stand for: its bytes in the project's code page, or
+// UTF-8 (pages saved by modern editors).
+std::vector<std::string> ReferenceSpellings(const std::string& ref, unsigned code_page) {
+  if (IsAscii(ref)) return {ref};
+  std::vector<std::string> out;
+  std::string decoded;
+  if (DecodeCodePage(code_page, ref, &decoded)) out.push_back(decoded);
+  if (IsValidUtf8(ref) && (out.empty() || out[0] != ref)) out.push_back(ref);
+  return out;
+}
+
+class Compiler {
+ public:
+  Compiler(const std::string& project_path, const CompileSettings& settings, CompileResult* result)
+      : project_path_(fs::u8path(project_path)), settings_(settings), result_(result) {}
+
+  void Run();
+
+ private:
+  std::string Label(const fs::path& p) const { return p.u8string(); }
+  std::string Ansi(const std::string& utf8, const std::string& what) const;
+  void ReadProject();
+  fs::path BookPath();
+  void CollectNamedFiles();
+  void ReadSitemap(const std::string& option_value, bool is_contents);
+  void StreamFiles(const fs::path& book);
+  void StreamOne(size_t index);
+  void AddReferences(const std::string& page_name, const std::vector<std::string>& refs,
+                     bool utf8_page);
+  void WriteSection1Table(const std::string& name, const Bytes& bytes);
+  void WriteBook(const fs::path& book);
+
+  fs::path project_path_;
+  CompileSettings settings_;
+  CompileResult* result_;
+  Project project_;
+  fs::path root_;
+  std::unique_ptr<FileSet> files_;
+  std::unordered_set<std::string> contents_targets_;  // folded names the contents lists
+  bool folder_images_ = false;
+  std::vector<WindowDef> windows_;
+  std::vector<Topic> topics_;
+  std::vector<Section1File> section1_;
+  std::vector<std::string> empty_files_;
+  std::unique_ptr<ContentSpool> content_;
+  std::unique_ptr<LzxEncoder> encoder_;
+  std::string buffer_;
+  std::uint64_t unix_time_ = 0;
+};
+
+std::string Compiler::Ansi(const std::string& utf8, const std::string& what) const {
+  std::string out;
+  if (!EncodeCodePage(project_.code_page, utf8, &out)) {
+    Fail(ErrorCode::kNameOutsideCodePage, what, "code page " + std::to_string(project_.code_page));
+  }
+  return out;
+}
+
+void Compiler::ReadProject() {
+  std::error_code ec;
+  if (!fs::exists(project_path_, ec)) Fail(ErrorCode::kFileMissing, Label(project_path_));
+  if (!fs::is_regular_file(project_path_, ec) || !ReadWholeFile(project_path_, &buffer_)) {
+    Fail(ErrorCode::kFileUnreadable, Label(project_path_));
+  }
+  project_ = ParseProject(buffer_, Label(project_path_));
+  root_ = project_path_.parent_path();
+  if (root_.empty()) root_ = ".";
+  if (!project_.error_log_file.empty()) {
+    result_->error_log = (root_ / fs::u8path(project_.error_log_file)).u8string();
+  }
+  for (const std::string& ignored : project_.ignored) {
+    result_->warnings.push_back(Label(project_path_) + ": ignored " + ignored);
+  }
+  if (!project_.infotypes.empty()) {
+    result_->warnings.push_back(Label(project_path_) + ": information types are not supported");
+  }
+  if (project_.full_text_search) {
+    result_->warnings.push_back(Label(project_path_) + ": no full-text search index is built");
+  }
+}
+
+bool IsValidBookFileName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (unsigned char c : name) {
+    if (c < 0x20 || std::string_view("<>:\"|?*/\\").find(static_cast<char>(c)) != std::string_view::npos) {
+      return false;
+    }
+  }
+  if (name.back() == '.' || name.back() == ' ') return false;
+  // Device names stay devices whatever their extension.
+  std::string stem = LowerAscii(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  static const char* const kDevices[] = {"con", "prn", "aux", "nul"};
+  for (const char* d : kDevices) {
+    if (stem == d) return false;
+  }
+  if (stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
+      stem[3] >= '1' && stem[3] <= '9') {
+    return false;
+  }
+  return true;
+}
+
+fs::path Compiler::BookPath() {
+  std::string value = project_.compiled_file;
+  if (value.empty()) value = project_path_.stem().u8string() + ".chm";
+  std::string name = value;
+  size_t sep = name.find_last_of("/\\");
+  std::string folder = sep == std::string::npos ? std::string() : name.substr(0, sep);
+  std::string file = sep == std::string::npos ? name : name.substr(sep + 1);
+  result_->book = (root_ / fs::u8path(value)).u8string();
+  if (!IsValidBookFileName(file)) Fail(ErrorCode::kBadBookName, Label(project_path_), "'" + value + "'");
+  for (char& c : folder) {
+    if (c == '\\') c = '/';
+  }
+  return root_ / fs::u8path(folder) / fs::u8path(file);
+}
+
+void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
+  std::string name;
+  if (!NormaliseRelativePath(option_value, &name)) return;  // reported by CollectNamedFiles
+  fs::path disk = root_ / fs::u8path(name);
+  std::string bytes;
+  if (!ReadWholeFile(disk, &bytes)) Fail(ErrorCode::kFileUnreadable, name);
+  Sitemap map = ParseSitemap(bytes, name);
+  if (is_contents && EqualsNoCase(SitemapParam(map.properties, "ImageType"), "Folder")) {
+    folder_images_ = true;
+  }
+  for (const SitemapItem& item : map.items) {
+    for (const auto& [param, value] : item.params) {
+      if (!EqualsNoCase(param, "Local") || !IsLocalReference(value)) continue;
+      bool found = false;
+      for (const std::string& spelling : ReferenceSpellings(value, project_.code_page)) {
+        std::string target;
+        if (!ResolveReference(name, spelling, &target)) continue;
+        if (files_->AddIfPresent(target)) {
+          if (is_contents) contents_targets_.insert(LowerAscii(target));
+          found = true;
+          break;
+        }
+      }
+      if (!found) result_->warnings.push_back(name + ": names a missing file '" + value + "'");
+    }
+  }
+}
+
+void Compiler::CollectNamedFiles() {
+  files_ = std::make_unique<FileSet>(root_, project_.code_page);
+  const std::string hhp = project_path_.filename().u8string();
+  for (const std::string& f : project_.files) files_->AddRequired(f, hhp + " [FILES]");
+  if (!project_.default_topic.empty()) files_->AddRequired(project_.default_topic, hhp + " Default topic");
+  if (!project_.contents_file.empty()) files_->AddRequired(project_.contents_file, hhp + " Contents file");
+  if (!project_.index_file.empty()) files_->AddRequired(project_.index_file, hhp + " Index file");
+
+  // The default window goes first: viewers read only the first entry.
+  bool default_found = project_.default_window.empty();
+  for (const WindowLine& line : project_.windows) {
+    WindowDef w = ParseWindowDef(line, hhp);
+    const std::string origin = hhp + " window " + w.name;
+    for (const std::string* f : {&w.toc, &w.index, &w.file, &w.home, &w.jump1_url, &w.jump2_url}) {
+      std::string target = f->substr(0, f->find('#'));
+      if (IsLocalReference(target)) files_->AddRequired(target, origin);
+    }
+    if (EqualsNoCase(w.name, project_.default_window)) {
+      windows_.insert(windows_.begin(), std::move(w));
+      default_found = true;
+    } else {
+      windows_.push_back(std::move(w));
+    }
+  }
+  if (!default_found) {
+    result_->warnings.push_back(hhp + ": Default Window '" + project_.default_window +
+                                "' has no [WINDOWS] line");
+  }
+  if (!project_.contents_file.empty()) ReadSitemap(project_.contents_file, true);
+  if (!project_.index_file.empty()) ReadSitemap(project_.index_file, false);
+}
+
+void Compiler::AddReferences(const std::string& page_name, const std::vector<std::string>& refs,
+                             bool utf8_page) {
+  for (const std::string& ref : refs) {
+    std::vector<std::string> targets;
+    for (const std::string& spelling : ReferenceSpellings(ref, project_.code_page)) {
+      std::string target;
+      if (ResolveReference(page_name, spelling, &target)) targets.push_back(target);
+    }
+    // A name spelled exactly on disk wins over one found through its code page bytes. Code
+    // page bytes are often valid UTF-8 as well (GBK's "图" is CD BC, UTF-8's "ͼ"); a page not
+    // declared UTF-8 is read in the code page by viewers, so there such a UTF-8 reading that
+    // the book cannot hold gives way to the code page spelling.
+    bool found = false;
+    std::string unused;
+    for (bool ansi_spelling : {false, true}) {
+      for (size_t i = 0; i < targets.size() && !found; ++i) {
+        if (!ansi_spelling && !utf8_page && !IsAscii(targets[i]) &&
+            !EncodeCodePage(project_.code_page, targets[i], &unused)) {
+          continue;
+        }
+        found = files_->AddIfPresent(targets[i], ansi_spelling);
+      }
+    }
+  }
+}
+
+void Compiler::StreamOne(size_t index) {
+  const StoredFile& file = (*files_)[index];
+  const std::string name = file.name;  // the set may grow below
+  const std::string ansi = file.ansi;
+  const fs::path disk = file.disk;
+  std::ifstream in(disk, std::ios::binary);
+  if (!in) Fail(ErrorCode::kFileUnreadable, name);
+  Section1File entry{"/" + name, encoder_->UncompressedSize(), 0};
+  std::error_code ec;
+  std::uintmax_t size = fs::file_size(disk, ec);
+  if (IsScanned(name) && !ec && size <= kMaxScannedFile) {
+    if (!ReadRest(in, &buffer_, size)) Fail(ErrorCode::kFileUnreadable, name);
+    encoder_->Write(reinterpret_cast<const std::uint8_t*>(buffer_.data()), buffer_.size());
+    entry.length = buffer_.size();
+    const bool page = IsPage(name);
+    PageScan scan = ScanPage(buffer_, page ? kTitleSearchBytes : 0);
+    AddReferences(name, scan.references, scan.utf8_charset);
+    if (page) {
+      std::string& title = scan.title;
+      if (scan.utf8_charset && !IsAscii(title)) {
+        std::string converted;
+        title = EncodeCodePage(project_.code_page, title, &converted) ? converted : std::string();
+      }
+      topics_.push_back(Topic{ansi, title, contents_targets_.count(LowerAscii(name)) != 0});
+    }
+  } else {
+    char chunk[kReadChunk];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+      encoder_->Write(reinterpret_cast<const std::uint8_t*>(chunk), static_cast<size_t>(in.gcount()));
+      entry.length += static_cast<std::uint64_t>(in.gcount());
+    }
+    if (in.bad()) Fail(ErrorCode::kFileUnreadable, name);
+  }
+  result_->input_bytes += entry.length;
+  if (entry.length == 0) {
+    empty_files_.push_back(entry.name);
+  } else {
+    section1_.push_back(std::move(entry));
+  }
+}
+
+void Compiler::StreamFiles(const fs::path& book) {
+  content_ = std::make_unique<ContentSpool>(book);
+  encoder_ = std::make_unique<LzxEncoder>(settings_.level, content_.get());
+  for (size_t i = 0; i < files_->size(); ++i) StreamOne(i);  // links may add files as we go
+  // The sitemaps are topics too, but not part of the contents.
+  for (const std::string* sitemap : {&project_.contents_file, &project_.index_file}) {
+    std::string name;
+    if (sitemap->empty() || !NormaliseRelativePath(*sitemap, &name)) continue;
+    topics_.push_back(Topic{Ansi(name, name), std::string(), false});
+  }
+  result_->stored_files = files_->size();
+}
+
+void Compiler::WriteSection1Table(const std::string& name, const Bytes& bytes) {
+  section1_.push_back(Section1File{name, encoder_->UncompressedSize(), bytes.size()});
+  encoder_->Write(bytes.data(), bytes.size());
+}
+
+void Compiler::WriteBook(const fs::path& book) {
+  const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
+  StringPool strings;
+  std::vector<WindowDef> ansi_windows = windows_;
+  for (WindowDef& w : ansi_windows) {
+    const std::string what = "window " + w.name;
+    for (std::string* s : {&w.name, &w.caption, &w.toc, &w.index, &w.file, &w.home, &w.jump1_url,
+                           &w.jump1_text, &w.jump2_url, &w.jump2_text}) {
+      *s = Ansi(*s, what);
+    }
+  }
+  Bytes windows = BuildWindows(ansi_windows, project_.compatibility_1_0, &strings);
+  TopicTables topic_tables = BuildTopicTables(topics_, &strings);
+  Bytes idxhdr = BuildIdxhdr(static_cast<std::uint32_t>(topics_.size()), folder_images_, stamp);
+
+  Bytes empty_property(4, 0);
+  WriteSection1Table("/$WWKeywordLinks/Property", empty_property);
+  WriteSection1Table("/$WWAssociativeLinks/Property", empty_property);
+  WriteSection1Table("/#IDXHDR", idxhdr);
+  WriteSection1Table("/#TOPICS", topic_tables.topics);
+  WriteSection1Table("/#URLTBL", topic_tables.urltbl);
+  WriteSection1Table("/#URLSTR", topic_tables.urlstr);
+  if (!windows_.empty()) WriteSection1Table("/#WINDOWS", windows);
+  WriteSection1Table("/#STRINGS", strings.bytes());
+  // libmspack misreads a section that ends exactly on an odd frame boundary; one spare byte
+  // that belongs to no file avoids it.
+  if (encoder_->UncompressedSize() % kLzxResetInterval == kLzxFrameSize) {
+    const std::uint8_t filler = 0;
+    encoder_->Write(&filler, 1);
+  }
+  encoder_->Finish();
+  const std::uint64_t uncompressed = encoder_->UncompressedSize();
+  const std::uint64_t content_size = encoder_->CompressedSize();
+
+  SystemInfo info;
+  info.lcid = project_.lcid;
+  info.dbcs = IsDbcsCodePage(project_.code_page);
+  info.compatibility_1_0 = project_.compatibility_1_0;
+  info.unix_time = unix_time_;
+  info.contents_file = Ansi(project_.contents_file, "Contents file");
+  info.index_file = Ansi(project_.index_file, "Index file");
+  std::string default_topic = project_.default_topic;
+  if (default_topic.empty() && !project_.files.empty()) default_topic = project_.files.front();
+  info.default_topic = Ansi(default_topic, "Default topic");
+  info.title = Ansi(project_.title, "Title");
+  info.default_window = Ansi(project_.default_window, "Default Window");
+  info.default_font = Ansi(project_.default_font, "Default Font");
+  info.compiled_stem = Ansi(LowerAscii(book.stem().u8string()), "Compiled file");
+  Bytes system = BuildSystem(info, idxhdr);
+
+  // Section 0, in the order the other compilers use.
+  Bytes name_list = NameListFile(), transform_list = TransformListFile(),
+        span_info = SpanInfoFile(uncompressed), control_data = ControlDataFile(),
+        reset_table = ResetTableFile(uncompressed, content_size, encoder_->FrameOffsets());
+  struct Piece {
+    const char* name;
+    const Bytes* bytes;  // null for Content, which comes from the spool
+  };
+  const Piece pieces[] = {{kNameListName, &name_list}, {kTransformListName, &transform_list},
+                          {kSpanInfoName, &span_info}, {kControlDataName, &control_data},
+                          {"/#SYSTEM", &system},       {kContentName, nullptr},
+                          {kResetTableName, &reset_table}};
+
+  std::vector<DirectoryEntry> entries;
+  std::uint64_t offset = 0;
+  for (const Piece& p : pieces) {
+    const std::uint64_t size = p.bytes ? p.bytes->size() : content_size;
+    entries.push_back(DirectoryEntry{p.name, 0, offset, size});
+    offset += size;
+  }
+  const std::uint64_t section0_size = offset;
+  entries.push_back(DirectoryEntry{"/#ITBITS", 0, 0, 0});
+  entries.push_back(DirectoryEntry{kInstanceDataDirName, 0, 0, 0});
+  std::unordered_set<std::string> folders{"/"};
+  auto add_folders = [&](const std::string& name) {
+    for (size_t slash = name.find('/', 1); slash != std::string::npos; slash = name.find('/', slash + 1)) {
+      folders.insert(name.substr(0, slash + 1));
+    }
+  };
+  for (const Section1File& f : section1_) {
+    entries.push_back(DirectoryEntry{f.name, 1, f.offset, f.length});
+    add_folders(f.name);
+  }
+  for (const std::string& name : empty_files_) {
+    entries.push_back(DirectoryEntry{name, 0, 0, 0});
+    add_folders(name);
+  }
+  for (const std::string& folder : folders) entries.push_back(DirectoryEntry{folder, 0, 0, 0});
+  BookExpectation expected;
+  for (const DirectoryEntry& e : entries) {
+    expected.directory_digest += DirectoryEntryDigest(e.name, e.section, e.offset, e.length);
+  }
+  expected.frame_digests = encoder_->FrameDigests();
+  Directory directory = BuildDirectory(std::move(entries));
+
+  Bytes header = ItsfHeader(directory.bytes.size(), project_.lcid, stamp);
+  const std::uint64_t file_size =
+      header.size() + kHeaderSection0Size + directory.bytes.size() + section0_size;
+  Bytes header_section0 = HeaderSection0(file_size);
+
+  BookOutput out(book);
+  out.Write(header);
+  out.Write(header_section0);
+  out.Write(directory.bytes);
+  for (const Piece& p : pieces) {
+    if (p.bytes) {
+      out.Write(*p.bytes);
+    } else {
+      content_->CopyTo(&out);
+    }
+  }
+  // Read back before it takes the book's name: a fault of ours fails here, not in a reader.
+  out.Close();
+  SelfCheckBook(out.temporary_path(), book.u8string(), expected);
+  out.Commit();
+}
+
+void Compiler::Run() {
+  unix_time_ = settings_.unix_time ? *settings_.unix_time
+                                   : static_cast<std::uint64_t>(std::time(nullptr));
+  ReadProject();
+  fs::path book = BookPath();
+  CollectNamedFiles();
+  StreamFiles(book);
+  WriteBook(book);
+}
+
+}  // namespace
+
+CompileResult CompileProject(const std::string& project_path_utf8, const CompileSettings& settings) {
+  CompileResult result;
+  try {
+    Compiler compiler(project_path_utf8, settings, &result);
+    compiler.Run();
+    result.ok = true;
+  } catch (const CompileFailure& failure) {
+    result.error = failure.error();
+  } catch (const std::bad_alloc&) {
+    result.error = Error{ErrorCode::kTooLarge, project_path_utf8, "out of memory"};
+  } catch (const std::exception& e) {
+    result.error = Error{ErrorCode::kFileUnreadable, project_path_utf8, e.what()};
+  }
+  return result;
+}
+
+}  // namespace chm

@@ -1,0 +1,208 @@
+#include "hhc/link_scan.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "hhc/sitemap.h"
+#include "text/ascii.h"
+
+namespace chm {
+namespace {
+
+bool IsAttrNameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+         c == '-' || c == '_';
+}
+
+// The attribute value starting at `pos` (after '=' and blanks).
+std::string_view ReadAttributeValue(std::string_view s, size_t pos) {
+  if (pos >= s.size()) return {};
+  char q = s[pos];
+  if (q == '"' || q == '\'') {
+    size_t end = s.find(q, pos + 1);
+    if (end == std::string_view::npos || end - pos > 2048) return {};
+    return s.substr(pos + 1, end - pos - 1);
+  }
+  size_t end = pos;
+  while (end < s.size() && !IsBlank(s[end]) && s[end] != '>' && end - pos < 2048) ++end;
+  return s.substr(pos, end - pos);
+}
+
+// The value of the attribute whose name ends just before `p`, when an '=' follows (blanks
+// allowed around it): trimmed and with character references decoded. False when no value.
+bool AttributeValueAfterName(std::string_view s, size_t p, std::string* value) {
+  while (p < s.size() && IsBlank(s[p])) ++p;
+  if (p >= s.size() || s[p] != '=') return false;
+  ++p;
+  while (p < s.size() && IsBlank(s[p])) ++p;
+  std::string_view v = Trim(ReadAttributeValue(s, p));
+  if (v.empty()) return false;
+  *value = DecodeHtmlEntities(v);
+  return true;
+}
+
+// The inside of a CSS url( ) whose opening parenthesis ends just before `p`: blanks and one
+// pair of matching quotes removed. False when unterminated, too long or empty.
+bool CssUrlValue(std::string_view s, size_t p, std::string* value) {
+  size_t end = s.find(')', p);
+  if (end == std::string_view::npos || end - p > 2048) return false;
+  std::string_view v = Trim(s.substr(p, end - p));
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+    v = v.substr(1, v.size() - 2);
+  }
+  v = Trim(v);
+  if (v.empty()) return false;
+  *value = DecodeHtmlEntities(v);
+  return true;
+}
+
+// The title element starting at `open` ("<title") inside the page's head.
+std::string TitleAt(std::string_view head, size_t open) {
+  size_t gt = head.find('>', open);
+  if (gt == std::string_view::npos) return {};
+  size_t close = FindNoCase(head, "</title", gt + 1);
+  if (close == std::string_view::npos) return {};
+  std::string_view title = Trim(head.substr(gt + 1, close - gt - 1));
+  std::string out;
+  for (char c : title.substr(0, 1024)) {
+    if (c == '\0') continue;
+    out += (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
+  }
+  return out;
+}
+
+// What a byte may begin, for the one pass over a page. The words never overlap themselves, so
+// looking at every position finds each occurrence exactly once.
+enum Trigger : std::uint8_t { kNothing, kSrc, kHref, kBackground, kUrl, kCharset, kTitle };
+constexpr std::string_view kWords[] = {"", "src", "href", "background", "url(", "charset=", "<title"};
+constexpr int kAttributeKinds = 4;  // src, href, background, url(: the order of the results
+
+struct TriggerTable {
+  std::uint8_t of[256] = {};
+  constexpr TriggerTable() {
+    for (int t = kSrc; t <= kTitle; ++t) {
+      const char c = kWords[t][0];
+      of[static_cast<unsigned char>(c)] = static_cast<std::uint8_t>(t);
+      if (c >= 'a' && c <= 'z') of[static_cast<unsigned char>(c - 32)] = static_cast<std::uint8_t>(t);
+    }
+  }
+};
+constexpr TriggerTable kTriggers;
+
+bool DeclaresUtf8(std::string_view head, size_t value) {
+  if (value < head.size() && head[value] == '"') ++value;
+  return StartsWithNoCase(head.substr(std::min(value, head.size())), "utf-8");
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+PageScan ScanPage(std::string_view page, size_t head_size) {
+  PageScan scan;
+  const std::string_view head = page.substr(0, head_size);
+  std::vector<std::string> found[kAttributeKinds];
+  size_t title_open = std::string_view::npos;
+  std::string value;
+  const size_t n = page.size();
+  for (size_t i = 0; i < n; ++i) {
+    const std::uint8_t t = kTriggers.of[static_cast<unsigned char>(page[i])];
+    if (t == kNothing || (t == kTitle && title_open != std::string_view::npos)) continue;
+    const std::string_view word = kWords[t];
+    const std::string_view within = t >= kCharset ? head : page;
+    if (i + word.size() > within.size() || !EqualsNoCase(within.substr(i, word.size()), word)) {
+      continue;
+    }
+    const size_t after = i + word.size();
+    switch (t) {
+      case kUrl:
+        if (CssUrlValue(page, after, &value)) found[t - kSrc].push_back(std::move(value));
+        break;
+      case kCharset:
+        if (DeclaresUtf8(head, after)) scan.utf8_charset = true;
+        break;
+      case kTitle:
+        if (title_open == std::string_view::npos) title_open = i;
+        break;
+      default:  // an attribute name, unless it ends a longer one such as "data-src"
+        if (i > 0 && IsAttrNameChar(page[i - 1])) break;
+        if (AttributeValueAfterName(page, after, &value)) found[t - kSrc].push_back(std::move(value));
+        break;
+    }
+  }
+  for (auto& kind : found) {
+    for (std::string& ref : kind) scan.references.push_back(std::move(ref));
+  }
+  if (title_open != std::string_view::npos) scan.title = TitleAt(head, title_open);
+  return scan;
+}
+
+std::vector<std::string> FindReferences(std::string_view page) {
+  return ScanPage(page, 0).references;
+}
+
+std::string FindPageTitle(std::string_view page) { return ScanPage(page, page.size()).title; }
+
+
+bool NormaliseRelativePath(std::string_view path, std::string* out) {
+  if (path.empty() || path[0] == '/' || path[0] == '\\') return false;
+  std::vector<std::string> parts;
+  std::string part;
+  auto flush = [&]() -> bool {
+    if (part == "..") {
+      if (parts.empty()) return false;
+      parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    part.clear();
+    return true;
+  };
+  for (char c : path) {
+    if (c == '/' || c == '\\') {
+      if (!flush()) return false;
+    } else {
+      part += c;
+    }
+  }
+  if (!flush() || parts.empty()) return false;
+  out->clear();
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i) *out += '/';
+    *out += parts[i];
+  }
+  return true;
+}
+
+bool ResolveReference(std::string_view page_name, std::string_view reference, std::string* name) {
+  std::string_view ref = Trim(reference);
+  size_t cut = ref.find_first_of("#?");
+  if (cut != std::string_view::npos) ref = ref.substr(0, cut);
+  if (ref.empty()) return false;
+  // Any scheme ("http:", "mailto:", "ms-its:", "C:") makes it non-local.
+  size_t colon = ref.find(':');
+  if (colon != std::string_view::npos) return false;
+  if (ref[0] == '/' || ref[0] == '\\') return false;
+  std::string decoded;
+  for (size_t i = 0; i < ref.size(); ++i) {
+    if (ref[i] == '%' && i + 2 < ref.size() + 0 && HexValue(ref[i + 1]) >= 0 &&
+        HexValue(ref[i + 2]) >= 0) {
+      decoded += static_cast<char>(HexValue(ref[i + 1]) * 16 + HexValue(ref[i + 2]));
+      i += 2;
+    } else {
+      decoded += ref[i];
+    }
+  }
+  if (decoded.find('\0') != std::string::npos) return false;
+  std::string base(page_name);
+  size_t slash = base.find_last_of('/');
+  base = slash == std::string::npos ? std::string() : base.substr(0, slash + 1);
+  return NormaliseRelativePath(base + decoded, name);
+}
+
+}  // namespace chm

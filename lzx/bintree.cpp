@@ -1,0 +1,79 @@
+#include "lzx/bintree.h"
+
+#include <algorithm>
+
+#include "lzx/encoder.h"
+#include "lzx/format.h"
+#include "lzx/matcher.h"
+
+namespace chm {
+
+LzxBinaryTrees::LzxBinaryTrees()
+    : head_(std::size_t{1} << kHashBits), children_(2 * kLzxResetInterval) {}
+
+void LzxBinaryTrees::Reset(const std::uint8_t* data, std::size_t size) {
+  data_ = data;
+  size_ = size;
+  std::fill(head_.begin(), head_.end(), -1);
+}
+
+void LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int depth,
+                             std::vector<std::uint32_t>* lengths,
+                             std::vector<std::uint32_t>* distances) {
+  if (lengths != nullptr) {
+    lengths->clear();
+    distances->clear();
+  }
+  if (pos + 3 > size_) return;  // no 3-byte key; such a position is never a match source
+  const std::uint8_t* cur = data_ + pos;
+  const std::uint32_t key = static_cast<std::uint32_t>(cur[0]) |
+                            static_cast<std::uint32_t>(cur[1]) << 8 |
+                            static_cast<std::uint32_t>(cur[2]) << 16;
+  const std::uint32_t h = (key * 2654435761u) >> (32 - kHashBits);
+  std::int32_t candidate = head_[h];
+  head_[h] = static_cast<std::int32_t>(pos);
+
+  // Descend, re-linking the tree so that `pos` becomes the root: nodes whose bytes sort below
+  // the current position hang off *smaller_slot, the others off *larger_slot.
+  std::int32_t* smaller_slot = &children_[2 * pos];
+  std::int32_t* larger_slot = &children_[2 * pos + 1];
+  std::size_t smaller_len = 0, larger_len = 0;
+  std::size_t best = 2;
+  // The tree is sorted on up to kLzxMaxMatch bytes even near a frame end, where the reported
+  // lengths are cut to max_len, so that later positions still find every candidate.
+  const std::size_t sort_len = std::min<std::size_t>(kLzxMaxMatch, size_ - pos);
+  while (candidate >= 0 && depth-- > 0) {
+    const std::size_t dist = pos - static_cast<std::size_t>(candidate);
+    if (dist > kLzxMaxDistance) break;
+    const std::uint8_t* m = data_ + candidate;
+    std::size_t len = std::min(smaller_len, larger_len);
+    len += MatchLength(m + len, cur + len, sort_len - len);
+    if (lengths != nullptr && len > best && best < max_len) {
+      best = len;
+      lengths->push_back(static_cast<std::uint32_t>(std::min(len, max_len)));
+      distances->push_back(static_cast<std::uint32_t>(dist));
+    }
+    std::int32_t* pair = &children_[2 * static_cast<std::size_t>(candidate)];
+    if (len == sort_len) {
+      // Identical for as far as we sort: the candidate's subtrees become ours.
+      *smaller_slot = pair[0];
+      *larger_slot = pair[1];
+      return;
+    }
+    if (m[len] < cur[len]) {
+      *smaller_slot = candidate;
+      smaller_slot = &pair[1];
+      candidate = *smaller_slot;
+      smaller_len = len;
+    } else {
+      *larger_slot = candidate;
+      larger_slot = &pair[0];
+      candidate = *larger_slot;
+      larger_len = len;
+    }
+  }
+  *smaller_slot = -1;
+  *larger_slot = -1;
+}
+
+}  // namespace chm

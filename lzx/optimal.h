@@ -1,0 +1,65 @@
+// Near-optimal parsing: the cheapest path through one reset interval under a cost model taken
+// from the symbol statistics of an earlier parse.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "lzx/bintree.h"
+#include "lzx/format.h"
+#include "lzx/matcher.h"
+
+namespace chm {
+
+// Price in bits of every main and length symbol, as the trees of a previous parse coded them.
+struct LzxCostModel {
+  std::uint32_t main[kLzxMainSymbols];
+  std::uint32_t length[kLzxLengthSymbols];
+
+  void FromItems(const std::vector<LzxItem>& items);
+};
+
+struct LzxOptimalParams {
+  int depth;             // chain candidates per position
+  std::size_t nice_len;  // a match this long is taken without weighing the bytes it covers
+  int passes;            // parses per interval, each priced by the one before
+};
+
+class LzxOptimalParser {
+ public:
+  explicit LzxOptimalParser(const LzxOptimalParams& params);
+
+  // Parses one reset interval (frames of 32 KiB, no match across their ends). The first
+  // interval is priced by a lazy parse; later ones start from the previous interval's costs.
+  void Parse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
+
+ private:
+  struct Node {
+    std::uint32_t cost;
+    std::uint16_t length;  // of the step that reaches this node: 0 for a literal
+    std::uint16_t value;   // that step's repeated-offset slot or formatted offset
+    LzxRepeats reps;       // R0..R2 after that step
+  };
+
+  void FindMatches(const std::uint8_t* data, std::size_t size);
+  void FindCheapestPath(const std::uint8_t* data, std::size_t size, const LzxCostModel& costs,
+                        std::vector<LzxItem>* items);
+
+  LzxOptimalParams params_;
+  LzxHashChains chains_;  // for the lazy parse that prices the first interval
+  LzxBinaryTrees trees_;
+  bool have_costs_ = false;
+  LzxCostModel costs_;
+  // Matches of each position: [first_[p], first_[p + 1]) in lengths_/distances_. A position
+  // inside a long match that was taken whole has skip_[p] set and is not expanded.
+  std::vector<std::uint32_t> first_;
+  std::vector<std::uint16_t> lengths_;    // at most 257
+  std::vector<std::uint16_t> distances_;  // at most 65533
+  std::vector<std::uint8_t> skip_;
+  std::vector<Node> nodes_;
+  std::vector<std::uint32_t> scratch_lengths_;
+  std::vector<std::uint32_t> scratch_distances_;
+};
+
+}  // namespace chm

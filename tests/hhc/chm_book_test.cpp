@@ -1,0 +1,144 @@
+// Books compiled from builder-style projects and read back by chmlib, libmspack and 7-Zip.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "hhc/compiler.h"
+#include "tests/support/chm_support.h"
+
+namespace chm_test {
+namespace {
+
+constexpr std::uint64_t kFixedTime = 1700000000;
+
+fs::path Compile(const fs::path& folder, const std::string& book, chm::LzxLevel level = chm::LzxLevel::kNormal) {
+  chm::CompileSettings settings;
+  settings.level = level;
+  settings.unix_time = kFixedTime;
+  chm::CompileResult r = chm::CompileProject((folder / "chm_hhp.hhp").u8string(), settings);
+  EXPECT_TRUE(r.ok) << (r.error ? chm::FormatError(*r.error) : "");
+  EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
+  return folder / fs::u8path(book + ".chm");
+}
+
+// Every reader sees the same entries, and every file of the project folder that should be in
+// the book comes back byte for byte.
+void ExpectAllReadersAgree(const fs::path& book, const fs::path& folder,
+                           const std::vector<std::string>& stored_names) {
+  BookFiles a = ReadWithChmlib(book);
+  BookFiles b = ReadWithMspack(book);
+  BookFiles c = ReadWith7z(book);
+  ASSERT_FALSE(a.empty());
+  EXPECT_EQ(a.size(), b.size());
+  EXPECT_EQ(a.size(), c.size());
+  for (const auto& [name, content] : a) {
+    ASSERT_TRUE(b.count(name)) << "libmspack lacks " << name;
+    ASSERT_TRUE(c.count(name)) << "7-Zip lacks " << name;
+    EXPECT_TRUE(b.at(name) == content) << "libmspack differs on " << name;
+    EXPECT_TRUE(c.at(name) == content) << "7-Zip differs on " << name;
+  }
+  for (const std::string& name : stored_names) {
+    auto found = a.find("/" + name);
+    ASSERT_NE(found, a.end()) << name << " not stored";
+    EXPECT_TRUE(found->second == ReadBytes(folder / fs::u8path(name))) << name << " differs";
+  }
+}
+
+std::string RandomBytes(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string s(n, '\0');
+  for (char& ch : s) ch = static_cast<char>(rng());
+  return s;
+}
+
+std::string Page(const std::string& title, const std::string& body) {
+  return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>\r\n";
+}
+
+TEST(Book, BuilderProjectWithLinkedPicturesReadsBackInAllReaders) {
+  fs::path dir = FreshFolder("sample");
+  std::vector<Chapter> chapters = {
+      {"a.htm", "第一章", Gbk(Page("第一章", "<img src=\"images/pic.png\"><a href=\"http://x.org/\">x</a>"))},
+      {"第二章.htm", "第二章", Gbk(Page("第二章", "<link rel=stylesheet href=\"style/s.css\"><a href=\"a.htm#top\">1</a>"))},
+      {"c.htm", "c.htm", "plain text with no title\r\n"},
+  };
+  WriteProject(dir, "测试书", chapters);
+  WriteBytes(dir / "images/pic.png", RandomBytes(70000, 1));  // spans frames, incompressible
+  WriteBytes(dir / "style/s.css", "body { background: url(../images/bg.gif) }");
+  WriteBytes(dir / "images/bg.gif", RandomBytes(300, 2));
+  WriteBytes(dir / "unlisted.htm", "not linked from anywhere");
+
+  fs::path book = Compile(dir, "测试书");
+  ASSERT_TRUE(fs::exists(book));
+  EXPECT_FALSE(fs::exists(book.string() + ".part"));
+  ExpectAllReadersAgree(book, dir,
+                        {"a.htm", "第二章.htm", "c.htm", "chm_about.htm", "chm_hhc.hhc", "chm_hhk.hhk",
+                         "images/pic.png", "style/s.css", "images/bg.gif"});
+  BookFiles files = ReadWithChmlib(book);
+  EXPECT_EQ(files.count("/unlisted.htm"), 0u);
+  // Strings stay in the project's code page: the window title and the compiled file's stem.
+  const std::string& strings = files.at("/#STRINGS");
+  EXPECT_NE(strings.find(Gbk("测试书") + '\0'), std::string::npos);
+  EXPECT_NE(strings.find(Gbk("关于...") + '\0'), std::string::npos);
+  EXPECT_NE(files.at("/#SYSTEM").find(Gbk("测试书") + '\0'), std::string::npos);
+  EXPECT_EQ(files.at("/#WINDOWS").size(), 8u + 196);
+  // Topic titles come from the pages.
+  EXPECT_NE(strings.find(Gbk("第一章") + '\0'), std::string::npos);
+}
+
+TEST(Book, StoreLevelAndBestLevelBooksReadBackToo) {
+  fs::path dir = FreshFolder("levels");
+  std::vector<Chapter> chapters;
+  std::string filler;
+  for (int i = 0; i < 3000; ++i) filler += "<p class=\"para\">Paragraph " + std::to_string(i) + " of the text.</p>\r\n";
+  for (int i = 0; i < 4; ++i) chapters.push_back({"ch" + std::to_string(i) + ".htm", "c", Page("c", filler)});
+  WriteProject(dir, "book", chapters);
+  for (chm::LzxLevel level : {chm::LzxLevel::kStore, chm::LzxLevel::kBest}) {
+    fs::path book = Compile(dir, "book", level);
+    ExpectAllReadersAgree(book, dir, {"ch0.htm", "ch3.htm"});
+  }
+}
+
+// Files copied from Windows keep their names' code page bytes on disk. Each page's links are
+// looked up under both spellings, and the dead ones are remembered: the spelling found absent
+// must not hide the other. The GBK bytes of "图" are also the UTF-8 of "ͼ", a name the book
+// cannot hold; that reading of the bytes must not fail the compile.
+TEST(Book, PictureNamedInTheCodePageOnDiskIsStoredUnderItsDecodedName) {
+  fs::path dir = FreshFolder("ansi_names");
+  const std::string img = "<img src=\"图.png\"><img src=\"gone.png\">";  // pages are GBK
+  WriteProject(dir, "book", {{"a.htm", "a", Gbk(Page("a", img + img))}, {"b.htm", "b", Gbk(Page("b", img))}});
+  const std::string picture = RandomBytes(500, 3);
+  WriteBytes(dir / fs::path(Gbk("图.png")), picture);
+  fs::path book = Compile(dir, "book");
+  BookFiles files = ReadWithChmlib(book);
+  ASSERT_EQ(files.count("/图.png"), 1u);
+  EXPECT_TRUE(files.at("/图.png") == picture);
+  EXPECT_EQ(files.count("/gone.png"), 0u);
+}
+
+// More than one listing chunk needs index chunks, or chmlib (and Wine) cannot look names up.
+void CheckDeepDirectory(const std::string& tag, int files, std::uint32_t expected_depth) {
+  fs::path dir = FreshFolder(tag);
+  const std::string folder = std::string(200, 'd') + "/" + std::string(200, 'e') + "/";
+  std::vector<Chapter> chapters;
+  std::vector<std::string> names;
+  for (int i = 0; i < files; ++i) {
+    char n[32];
+    std::snprintf(n, sizeof n, "page_%05d.htm", i);
+    chapters.push_back({folder + n, n, Page(n, std::string(i % 700, 'x') + RandomBytes(i % 50, i))});
+    names.push_back(folder + n);
+  }
+  WriteProject(dir, "deep", chapters);
+  fs::path book = Compile(dir, "deep");
+  DirectoryShape shape = ReadDirectoryShape(book);
+  EXPECT_EQ(shape.depth, expected_depth);
+  EXPECT_EQ(shape.root, shape.chunks - 1);
+  ExpectAllReadersAgree(book, dir, names);
+  fs::remove_all(dir);
+}
+
+TEST(Book, TwoLevelsOfIndexChunksAreReadable) { CheckDeepDirectory("depth3", 120, 3); }
+TEST(Book, ThreeLevelsOfIndexChunksAreReadable) { CheckDeepDirectory("depth4", 1000, 4); }
+
+}  // namespace
+}  // namespace chm_test

@@ -1,0 +1,60 @@
+// libFuzzer target for the readers that take untrusted text: the project file, its window
+// lines, the sitemaps and the page link scan; and for the binary readers of the book check:
+// the LZX decoder and the container's headers and directory. Failures must be reported
+// (CompileFailure, or false with a reason), never as a crash, a hang or a read out of bounds.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "itsf/error.h"
+#include "hhc/link_scan.h"
+#include "lzx/decoder.h"
+#include "hhc/project.h"
+#include "itsf/self_check.h"
+#include "hhc/sitemap.h"
+#include "help/window_def.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  try {
+    chm::Project p = chm::ParseProject(text, "fuzz.hhp");
+    for (const chm::WindowLine& w : p.windows) {
+      try {
+        chm::ParseWindowDef(w, "fuzz.hhp");
+      } catch (const chm::CompileFailure&) {
+      }
+    }
+  } catch (const chm::CompileFailure&) {
+  }
+  try {
+    chm::Sitemap m = chm::ParseSitemap(text, "fuzz.hhc");
+    for (const chm::SitemapItem& item : m.items) {
+      std::string name;
+      chm::ResolveReference("a/b.htm", chm::SitemapParam(item.params, "Local"), &name);
+    }
+  } catch (const chm::CompileFailure&) {
+  }
+  // A head limit inside the text, so that words cut by it are tried too.
+  const chm::PageScan scan = chm::ScanPage(text, size / 2 + size % 7);
+  for (const std::string& ref : scan.references) {
+    std::string name;
+    chm::ResolveReference("dir/page.htm", ref, &name);
+  }
+  // The bytes as an LZX stream of one to four frames, split at even points; then as a book.
+  if (size > 0) {
+    const std::size_t frames = 1 + data[0] % 4;
+    std::vector<std::uint64_t> offsets;
+    for (std::size_t k = 0; k < frames; ++k) offsets.push_back((size - 1) * k / frames / 2 * 2);
+    std::vector<std::uint8_t> out;
+    std::string error;
+    chm::DecodeLzxStream(data + 1, size - 1, offsets, 2, &out, &error);
+  }
+  const std::vector<std::uint8_t> image(data, data + size);
+  chm::MemoryBookImage book(&image);
+  chm::BookExpectation expected;
+  expected.frame_digests.resize(1);
+  chm::CheckBook(&book, expected);
+  return 0;
+}

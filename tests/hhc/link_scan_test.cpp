@@ -1,0 +1,138 @@
+// The one-pass page scan: the links, title and charset it finds, checked against plain
+// separate searches on awkward and random markup.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <random>
+
+#include "hhc/link_scan.h"
+#include "hhc/sitemap.h"
+#include "text/ascii.h"
+
+namespace chm {
+namespace {
+
+using Refs = std::vector<std::string>;
+
+// The slow, obvious way: one search of the whole text per word.
+struct SlowScan {
+  Refs refs;
+  std::string title;
+  bool utf8 = false;
+};
+
+std::string_view SlowValue(std::string_view s, size_t p) {
+  if (p >= s.size()) return {};
+  if (s[p] == '"' || s[p] == '\'') {
+    size_t end = s.find(s[p], p + 1);
+    if (end == std::string_view::npos || end - p > 2048) return {};
+    return s.substr(p + 1, end - p - 1);
+  }
+  size_t end = p;
+  while (end < s.size() && !IsBlank(s[end]) && s[end] != '>' && end - p < 2048) ++end;
+  return s.substr(p, end - p);
+}
+
+SlowScan ScanSlowly(std::string_view page, size_t head_size) {
+  SlowScan out;
+  for (std::string_view attr : {"src", "href", "background"}) {
+    for (size_t at = 0; (at = FindNoCase(page, attr, at)) != std::string_view::npos; ++at) {
+      if (at > 0 && (std::isalnum(static_cast<unsigned char>(page[at - 1])) || page[at - 1] == '-' ||
+                     page[at - 1] == '_')) {
+        continue;
+      }
+      size_t p = at + attr.size();
+      while (p < page.size() && IsBlank(page[p])) ++p;
+      if (p >= page.size() || page[p] != '=') continue;
+      ++p;
+      while (p < page.size() && IsBlank(page[p])) ++p;
+      std::string_view v = Trim(SlowValue(page, p));
+      if (!v.empty()) out.refs.push_back(DecodeHtmlEntities(v));
+    }
+  }
+  for (size_t at = 0; (at = FindNoCase(page, "url(", at)) != std::string_view::npos; ++at) {
+    size_t end = page.find(')', at + 4);
+    if (end == std::string_view::npos || end - at - 4 > 2048) continue;
+    std::string_view v = Trim(page.substr(at + 4, end - at - 4));
+    if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);
+    v = Trim(v);
+    if (!v.empty()) out.refs.push_back(DecodeHtmlEntities(v));
+  }
+  std::string_view head = page.substr(0, head_size);
+  out.utf8 = FindNoCase(head, "charset=utf-8") != std::string_view::npos ||
+             FindNoCase(head, "charset=\"utf-8") != std::string_view::npos;
+  size_t open = FindNoCase(head, "<title");
+  size_t gt = open == std::string_view::npos ? open : head.find('>', open);
+  size_t close = gt == std::string_view::npos ? gt : FindNoCase(head, "</title", gt + 1);
+  if (close != std::string_view::npos) {
+    for (char c : Trim(head.substr(gt + 1, close - gt - 1)).substr(0, 1024)) {
+      if (c != '\0') out.title += (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
+    }
+  }
+  return out;
+}
+
+void ExpectSameAsSlowScan(const std::string& page, size_t head_size) {
+  const PageScan fast = ScanPage(page, head_size);
+  const SlowScan slow = ScanSlowly(page, head_size);
+  EXPECT_EQ(fast.references, slow.refs) << page;
+  EXPECT_EQ(fast.title, slow.title) << page;
+  EXPECT_EQ(fast.utf8_charset, slow.utf8) << page;
+}
+
+TEST(PageScan, UppercaseNamesBlanksAroundEqualsAndQuotedUrlsAreFound) {
+  const PageScan scan = ScanPage(
+      "<IMG\r\nSRC\t=\n'a b.png'><A\tHREF=b.htm>x</A><TD BACKGROUND =\"c.gif\">"
+      "<p style=\"x: URL( \t\"d e.jpg\" )\">",
+      0);
+  EXPECT_EQ(scan.references, (Refs{"a b.png", "b.htm", "c.gif", "d e.jpg"}));
+}
+
+TEST(PageScan, WordsEndingLongerNamesOrCutByTheEndOfThePageAreNotLinks) {
+  EXPECT_EQ(ScanPage("<img data-src=a.png x_href=b.htm my-background=c.gif>", 0).references, Refs{});
+  for (const char* cut : {"<img src", "<img src=", "<img src =  ", "<img src=\"a.png", "url(", "url( a.png",
+                          "<a hre", "s", "u"}) {
+    EXPECT_EQ(ScanPage(cut, 0).references, Refs{}) << cut;
+  }
+  EXPECT_EQ(ScanPage("<img src=a.png", 0).references, Refs{"a.png"});
+}
+
+TEST(PageScan, TitleAndCharsetAreLookedForOnlyInTheHead) {
+  const std::string page = "<meta charset=\"UTF-8\"><TITLE>Head</TITLE>";
+  PageScan scan = ScanPage(page, page.size());
+  EXPECT_EQ(scan.title, "Head");
+  EXPECT_TRUE(scan.utf8_charset);
+  scan = ScanPage(page, page.size() - 2);  // the closing tag crosses the limit
+  EXPECT_EQ(scan.title, "");
+  EXPECT_TRUE(scan.utf8_charset);
+  scan = ScanPage(page, page.find("UTF-8") + 4);  // so does the charset's value
+  EXPECT_FALSE(scan.utf8_charset);
+  EXPECT_EQ(ScanPage("<title>a</title><title>b</title>", 100).title, "a");
+  EXPECT_EQ(ScanPage("<title>x", 100).title, "");
+  EXPECT_EQ(ScanPage("<title>x</title>", 0).title, "");
+  EXPECT_FALSE(ScanPage("charset=utf-8", 0).utf8_charset);
+}
+
+// Random soups of the words the scan reacts to, in every case, with the separators that
+// decide whether they count.
+TEST(PageScan, FindsWhatSeparateSearchesFindOnRandomMarkup) {
+  const char* const pieces[] = {"src", "SRC", "Src", "href", "HREF", "background", "BackGround",
+                                "url(", "URL(", ")", "=", " ", "\t", "\r\n", "\"", "'", ">", "<",
+                                "a.png", "b c", "&amp;", "data-", "x", "<title", "<TITLE>", "</title",
+                                "</Title>", "charset=", "CHARSET=", "utf-8", "\"UTF-8", "s", "h", "b",
+                                "u", "c", "\0"};
+  std::mt19937 rng(7);
+  for (int round = 0; round < 3000; ++round) {
+    std::string page;
+    const int count = 1 + static_cast<int>(rng() % 40);
+    for (int i = 0; i < count; ++i) {
+      const char* p = pieces[rng() % (sizeof pieces / sizeof pieces[0])];
+      page += *p ? std::string(p) : std::string(1, '\0');
+    }
+    ExpectSameAsSlowScan(page, rng() % (page.size() + 2));
+    if (HasFailure()) return;
+  }
+}
+
+}  // namespace
+}  // namespace chm

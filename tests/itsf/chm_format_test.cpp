@@ -1,0 +1,157 @@
+// Byte-level structures checked against values seen in files made by other compilers.
+#include <gtest/gtest.h>
+
+#include "itsf/container.h"
+#include "itsf/directory.h"
+#include "help/tables.h"
+
+namespace chm {
+namespace {
+
+Bytes Enc(std::uint64_t v) {
+  Bytes b;
+  PutEncInt(&b, v);
+  return b;
+}
+
+TEST(EncInt, MostSignificantGroupFirstAsInMicrosoftsDirectory) {
+  EXPECT_EQ(Enc(0), (Bytes{0x00}));
+  EXPECT_EQ(Enc(13), (Bytes{0x0D}));
+  EXPECT_EQ(Enc(134), (Bytes{0x81, 0x06}));
+  EXPECT_EQ(Enc(2736), (Bytes{0x95, 0x30}));
+  EXPECT_EQ(Enc(4218), (Bytes{0xA0, 0x7A}));
+  EXPECT_EQ(Enc(4352), (Bytes{0xA2, 0x00}));
+  EXPECT_EQ(EncIntSize(127), 1u);
+  EXPECT_EQ(EncIntSize(128), 2u);
+  EXPECT_EQ(Enc(0xFFFFFFFFFFull).size(), EncIntSize(0xFFFFFFFFFFull));
+}
+
+TEST(UrlKey, MatchesMicrosoftsKeyAndIgnoresCaseAndSeparatorKind) {
+  EXPECT_EQ(UrlKey("blank.html"), 0xAA644A21u);
+  EXPECT_EQ(UrlKey("BLANK.HTML"), UrlKey("blank.html"));
+  EXPECT_EQ(UrlKey("a\\b.htm"), UrlKey("a/b.htm"));
+}
+
+TEST(ControlData, IsExactlyTheBytesEveryCompilerWrites) {
+  const Bytes expected = {6, 0, 0, 0, 'L', 'Z', 'X', 'C', 2, 0, 0, 0, 2, 0, 0, 0,
+                          2, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(ControlDataFile(), expected);
+  EXPECT_EQ(NameListFile().size(), 60u);
+  EXPECT_EQ(TransformListFile().size(), 38u);
+}
+
+TEST(ResetTable, HasOneEntryPerFramePlusTheCompressedLength) {
+  Bytes t = ResetTableFile(70000, 9000, {0, 3000, 6000});
+  ASSERT_EQ(t.size(), 0x28u + 8 * 4);
+  EXPECT_EQ(t[4], 4);  // entries
+  EXPECT_EQ(t[0x0C], 0x28);
+  EXPECT_EQ(t[0x28 + 3 * 8] | t[0x28 + 3 * 8 + 1] << 8, 9000);
+}
+
+TEST(DirectoryOrder, FoldsOnlyAsciiUpperCaseAndPutsPrefixesFirst) {
+  EXPECT_TRUE(DirectoryNameLess("/#IDXHDR", "/#ITBITS"));
+  EXPECT_TRUE(DirectoryNameLess("/#STRINGS", "/#SYSTEM"));
+  EXPECT_TRUE(DirectoryNameLess("/$WWAssociativeLinks/", "/$WWAssociativeLinks/Property"));
+  EXPECT_TRUE(DirectoryNameLess("/_x", "/a"));  // '_' sorts before letters
+  EXPECT_TRUE(DirectoryNameLess("/Zeta", "::DataSpace/NameList"));
+  EXPECT_FALSE(DirectoryNameLess("/ABC", "/abc"));
+  EXPECT_FALSE(DirectoryNameLess("/abc", "/ABC"));
+}
+
+// Free space must be exact and quickrefs must point at entries 5, 10, ...: libmspack binary
+// searches with them, 7-Zip checks the free space.
+TEST(ListingChunk, FreeSpaceAndQuickrefsDescribeTheEntries) {
+  std::vector<DirectoryEntry> entries;
+  for (int i = 0; i < 22; ++i) {
+    entries.push_back({"/page" + std::to_string(100 + i) + ".htm", 1, static_cast<std::uint64_t>(i * 300), 300});
+  }
+  Directory d = BuildDirectory(entries);
+  ASSERT_EQ(d.chunk_count, 1u);
+  ASSERT_EQ(d.root, -1);
+  const std::uint8_t* c = d.bytes.data() + kItspHeaderSize;
+  auto u16 = [&](size_t at) { return c[at] | c[at + 1] << 8; };
+  std::vector<size_t> offsets;
+  size_t pos = 0x14;
+  for (int i = 0; i < 22; ++i) {
+    offsets.push_back(pos - 0x14);
+    size_t len = c[pos];
+    pos += 1 + len;
+    pos += 1;                                   // section
+    while (c[pos] & 0x80) ++pos;                // offset
+    ++pos;
+    while (c[pos] & 0x80) ++pos;                // length
+    ++pos;
+  }
+  std::uint32_t free_space = c[4] | c[5] << 8 | c[6] << 16 | c[7] << 24;
+  EXPECT_EQ(free_space, kChunkSize - pos);
+  EXPECT_EQ(u16(kChunkSize - 2), 22);
+  EXPECT_EQ(u16(kChunkSize - 4), offsets[5]);
+  EXPECT_EQ(u16(kChunkSize - 6), offsets[10]);
+  EXPECT_EQ(u16(kChunkSize - 8), offsets[15]);
+  EXPECT_EQ(u16(kChunkSize - 10), offsets[20]);
+}
+
+TEST(StringPool, NoStringCrossesA4KBlockAndEqualStringsShareAnOffset) {
+  StringPool pool;
+  std::uint32_t first = pool.Add("window");
+  EXPECT_EQ(first, 1u);
+  EXPECT_EQ(pool.Add("window"), first);
+  EXPECT_EQ(pool.Add(""), 0u);
+  std::string long_text(1000, 'x');
+  for (int i = 0; i < 10; ++i) {
+    std::uint32_t at = pool.Add(long_text + std::to_string(i));
+    EXPECT_EQ(at / 4096, (at + long_text.size() + 1) / 4096) << "string " << i << " at " << at;
+  }
+}
+
+TEST(UrlTable, RowsAreSortedByKeyAndSkipTheLastFourBytesOfEachBlock) {
+  std::vector<Topic> topics;
+  for (int i = 0; i < 400; ++i) topics.push_back({"p" + std::to_string(i) + ".htm", "", false});
+  StringPool pool;
+  TopicTables t = BuildTopicTables(topics, &pool);
+  EXPECT_EQ(t.topics.size(), 400u * 16);
+  EXPECT_EQ(t.urltbl.size(), 4096u + 59 * 12);
+  auto key_at = [&](size_t at) {
+    return static_cast<std::uint32_t>(t.urltbl[at] | t.urltbl[at + 1] << 8 | t.urltbl[at + 2] << 16) |
+           static_cast<std::uint32_t>(t.urltbl[at + 3]) << 24;
+  };
+  EXPECT_LE(key_at(340 * 12), key_at(4096));
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(t.urltbl[4092 + i], 0);
+}
+
+TEST(WindowsTable, EntryIs196BytesWithFieldsAtTheirViewerOffsets) {
+  WindowDef w;
+  w.name = "chm_window";
+  w.caption = "Book";
+  w.valid = 0x132;
+  w.properties = 0x2120;
+  w.rect[0] = 84; w.rect[1] = 25; w.rect[2] = 648; w.rect[3] = 513;
+  w.nav_width = 200;
+  w.buttons = 0x8380E;
+  w.jump2_url = "chm_about.htm";
+  w.jump2_text = "About";
+  StringPool pool;
+  Bytes b = BuildWindows({w}, false, &pool);
+  ASSERT_EQ(b.size(), 8u + 196);
+  auto u32 = [&](size_t at) {
+    at += 8;
+    return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16) |
+           static_cast<std::uint32_t>(b[at + 3]) << 24;
+  };
+  auto str = [&](std::uint32_t off) { return std::string(reinterpret_cast<const char*>(pool.bytes().data() + off)); };
+  EXPECT_EQ(u32(0x00), 196u);
+  EXPECT_EQ(str(u32(0x08)), "chm_window");
+  EXPECT_EQ(u32(0x0C), 0x132u);
+  EXPECT_EQ(u32(0x10), 0x2120u);
+  EXPECT_EQ(str(u32(0x14)), "Book");
+  EXPECT_EQ(u32(0x20), 84u);
+  EXPECT_EQ(u32(0x2C), 513u);
+  EXPECT_EQ(u32(0x4C), 200u);
+  EXPECT_EQ(u32(0x70), 0x8380Eu);
+  EXPECT_EQ(str(u32(0xA0)), "About");          // texts first
+  EXPECT_EQ(str(u32(0xA8)), "chm_about.htm");  // then URLs
+  EXPECT_EQ(u32(0x9C), 0u);
+}
+
+}  // namespace
+}  // namespace chm

@@ -1,0 +1,76 @@
+// Length-limited canonical codes: both decoders reject tables that are not complete.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "lzx/huffman.h"
+
+namespace {
+
+// Kraft sum scaled by 2^16; a complete code sums to exactly 65536.
+std::uint32_t KraftSum(const std::uint8_t* lengths, int count) {
+  std::uint32_t sum = 0;
+  for (int s = 0; s < count; ++s) {
+    if (lengths[s] != 0) sum += 1u << (16 - lengths[s]);
+  }
+  return sum;
+}
+
+void ExpectCompleteWithin(const std::vector<std::uint32_t>& freqs, int max_length) {
+  std::vector<std::uint8_t> lengths(freqs.size());
+  chm::BuildCodeLengths(freqs.data(), static_cast<int>(freqs.size()), max_length,
+                        lengths.data());
+  EXPECT_EQ(KraftSum(lengths.data(), static_cast<int>(freqs.size())), 65536u);
+  for (std::size_t s = 0; s < freqs.size(); ++s) {
+    EXPECT_LE(lengths[s], max_length);
+    EXPECT_EQ(lengths[s] != 0, freqs[s] != 0) << "symbol " << s;
+  }
+}
+
+TEST(LzxHuffman, SkewedFrequenciesStayCompleteUnderEachLimit) {
+  // Fibonacci counts give the deepest possible tree, far past every limit.
+  std::vector<std::uint32_t> fib(40);
+  fib[0] = fib[1] = 1;
+  for (std::size_t i = 2; i < fib.size(); ++i) fib[i] = fib[i - 1] + fib[i - 2];
+  std::vector<std::uint32_t> main(512, 0);
+  for (std::size_t i = 0; i < fib.size(); ++i) main[i * 11] = fib[i];
+  ExpectCompleteWithin(main, 16);
+  ExpectCompleteWithin(std::vector<std::uint32_t>(fib.begin(), fib.begin() + 20), 15);
+  ExpectCompleteWithin(std::vector<std::uint32_t>(fib.begin(), fib.begin() + 8), 7);
+  std::mt19937 rng(1);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::uint32_t> freqs(249);
+    for (auto& f : freqs) f = rng() % 3 == 0 ? 0 : 1u << (rng() % 20);
+    ExpectCompleteWithin(freqs, 16);
+  }
+}
+
+TEST(LzxHuffman, OneUsedSymbolGetsAPartnerSoTheCodeIsComplete) {
+  for (int used : {0, 1, 7}) {
+    std::vector<std::uint32_t> freqs(8, 0);
+    freqs[used] = 5;
+    std::uint8_t lengths[8];
+    chm::BuildCodeLengths(freqs.data(), 8, 7, lengths);
+    EXPECT_EQ(lengths[used], 1);
+    EXPECT_EQ(KraftSum(lengths, 8), 65536u);
+  }
+}
+
+TEST(LzxHuffman, UnusedTreeIsEmptyOnlyWhenAllowed) {
+  const std::vector<std::uint32_t> none(249, 0);
+  std::uint8_t lengths[249];
+  chm::BuildCodeLengths(none.data(), 249, 16, lengths, /*allow_empty=*/true);
+  EXPECT_EQ(KraftSum(lengths, 249), 0u);
+  chm::BuildCodeLengths(none.data(), 249, 16, lengths, /*allow_empty=*/false);
+  EXPECT_EQ(KraftSum(lengths, 249), 65536u);
+}
+
+TEST(LzxHuffman, CanonicalCodesArePrefixFreeAndOrderedBySymbol) {
+  const std::uint8_t lengths[] = {3, 3, 3, 3, 3, 2, 4, 4};
+  std::uint16_t codes[8];
+  chm::BuildCanonicalCodes(lengths, 8, codes);
+  const std::uint16_t expected[] = {2, 3, 4, 5, 6, 0, 14, 15};
+  for (int s = 0; s < 8; ++s) EXPECT_EQ(codes[s], expected[s]) << "symbol " << s;
+}
+
+}  // namespace

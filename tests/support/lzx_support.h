@@ -1,0 +1,42 @@
+// Test helpers for the LZX encoder: independent decoders (chmlib's and libmspack's raw LZX
+// decoders, driven the way CHM readers drive them) and generated inputs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lzx/encoder.h"
+
+namespace chm_test {
+
+struct Decoded {
+  bool ok = false;
+  std::string error;
+  std::vector<std::uint8_t> bytes;  // all frames, padding included
+};
+
+// Decodes frame by frame with chmlib: LZXinit(16), LZXreset at every reset frame, and each
+// frame's compressed extent taken from the frame offsets, as chmlib reads a CHM.
+Decoded DecodeWithChmlib(const chm::LzxResult& result);
+
+// Decodes with libmspack's lzxd starting at frame `first_frame` (which must start a reset
+// interval) through the end. Warnings libmspack prints (such as a block running across a
+// reset) count as failures.
+Decoded DecodeWithMspack(const chm::LzxResult& result, std::size_t first_frame = 0);
+
+// Deterministic inputs.
+struct NamedInput {
+  std::string name;
+  std::vector<std::uint8_t> bytes;
+};
+// The shapes that stress an encoder: sizes around frame and reset boundaries, incompressible
+// data, long runs and short periods, copies at nearly the largest distance, an interval
+// repeated after a reset, and text with random pieces at odd offsets.
+std::vector<NamedInput> HostileLzxInputs();
+
+std::vector<std::uint8_t> RandomBytes(std::size_t size, std::uint32_t seed);
+std::vector<std::uint8_t> HtmlLike(std::size_t size, std::uint32_t seed);
+
+}  // namespace chm_test
