@@ -25,8 +25,7 @@ bool AnsiFromUtf8(const std::string& utf8, std::string& ansi, bool strict) {
                               &used_default);
   if (n <= 0) return false;
   ansi.assign(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), wn, &ansi[0], n, "?",
-                      &used_default);
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), wn, &ansi[0], n, "?", &used_default);
   return !(strict && used_default);
 }
 
@@ -140,7 +139,7 @@ std::wstring ProgramFolder() {
 }
 
 std::unique_ptr<book::BookPlatform> MakeWindowsBookPlatform(HWND owner,
-                                                           std::wstring program_folder) {
+                                                            std::wstring program_folder) {
   return std::make_unique<WindowsBookPlatform>(owner, std::move(program_folder));
 }
 

@@ -14,7 +14,7 @@ namespace app {
 // owner: the window that owns the message boxes. program_folder: where hhc.exe lies; empty
 // means the folder of the running program, as the platform reports it.
 std::unique_ptr<book::BookPlatform> MakeWindowsBookPlatform(HWND owner,
-                                                           std::wstring program_folder = {});
+                                                            std::wstring program_folder = {});
 
 // The folder of the running program, without a trailing separator.
 std::wstring ProgramFolder();

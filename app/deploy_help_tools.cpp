@@ -10,8 +10,8 @@ namespace app {
 namespace {
 
 constexpr WORD kCarriedLanguage = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);  // 2052
-constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
-                             FILE_ATTRIBUTE_SYSTEM;
+constexpr DWORD kNotNormal =
+    FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 // A directory search that matches normal files only: hidden and system files are not found,
 // read-only and archive files are.
@@ -41,8 +41,8 @@ bool WriteTemporaryFile(const std::wstring& folder, const void* bytes, DWORD siz
     return false;
   }
   temp_path = name;
-  HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     error = GetLastError();
     DeleteFileW(name);
@@ -124,8 +124,7 @@ void DeployHelpTools(HWND owner) {
       DeployCarriedFiles(GetModuleHandleW(nullptr), folder, kCarriedHelpTools,
                          sizeof(kCarriedHelpTools) / sizeof(kCarriedHelpTools[0]));
   if (failures.empty()) return;
-  MessageBoxW(owner, DescribeDeployFailures(folder, failures).c_str(), kDeployFailedTitle,
-              MB_OK);
+  MessageBoxW(owner, DescribeDeployFailures(folder, failures).c_str(), kDeployFailedTitle, MB_OK);
 }
 
 }  // namespace app

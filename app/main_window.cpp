@@ -4,15 +4,15 @@
 #include <vector>
 
 #include "app/app_text.h"
+#include "app/book_platform_win.h"
 #include "app/choose_folder.h"
 #include "app/deploy_help_tools.h"
 #include "app/file_list.h"
 #include "app/form_layout.h"
 #include "app/resource_ids.h"
 #include "app/text_convert_win.h"
-#include "skin/skinner.h"
 #include "book/build_book.h"
-#include "app/book_platform_win.h"
+#include "skin/skinner.h"
 
 namespace app {
 
@@ -48,9 +48,8 @@ void CreateControls(HWND form, Form1Data& data) {
   for (size_t i = 0; i < kForm1ControlCount; ++i) {
     const ControlLayout& layout = kForm1Controls[i];
     HWND control = CreateWindowExW(
-        layout.ex_style, layout.window_class, layout.text, layout.style,
-        TwipsToPixels(layout.left), TwipsToPixels(layout.top), TwipsToPixels(layout.width),
-        TwipsToPixels(layout.height), form,
+        layout.ex_style, layout.window_class, layout.text, layout.style, TwipsToPixels(layout.left),
+        TwipsToPixels(layout.top), TwipsToPixels(layout.width), TwipsToPixels(layout.height), form,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(data.font), FALSE);
   }
@@ -59,7 +58,6 @@ void CreateControls(HWND form, Form1Data& data) {
 }
 
 // --- handlers -------------------------------------------------------------------------------
-
 
 void Command1Click(HWND form) { SetChapterFolder(form, ChooseFolder()); }
 
@@ -70,8 +68,8 @@ void Command2Click(HWND form) {
   }
   HWND text_box = Control(form, kText1Id);
   std::wstring name(static_cast<size_t>(GetWindowTextLengthW(text_box)) + 1, L'\0');
-  name.resize(static_cast<size_t>(GetWindowTextW(text_box, name.data(),
-                                                 static_cast<int>(name.size()))));
+  name.resize(
+      static_cast<size_t>(GetWindowTextW(text_box, name.data(), static_cast<int>(name.size()))));
   std::unique_ptr<book::BookPlatform> platform = MakeWindowsBookPlatform(form);
   book::BuildBook(*platform, WideToUtf8(GetChapterFolder(form)), chapters, WideToUtf8(name));
 }
@@ -84,14 +82,13 @@ bool OnNcCreate(HWND form) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
   auto data = std::make_unique<Form1Data>();
   data->font = CreateFontW(kFontHeightPixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace);
-  data->help_picture = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_FOLIVANE_HELP_PICTURE), IMAGE_ICON,
-                 kHelpPictureWidth, kHelpPictureHeight, 0));
+                           GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH | FF_DONTCARE, kFontFace);
+  data->help_picture =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FOLIVANE_HELP_PICTURE),
+                                    IMAGE_ICON, kHelpPictureWidth, kHelpPictureHeight, 0));
   data->pointing_hand = static_cast<HCURSOR>(LoadImageW(
-      instance, MAKEINTRESOURCEW(IDC_FOLIVANE_POINTING_HAND), IMAGE_CURSOR, 0, 0,
-      LR_DEFAULTSIZE));
+      instance, MAKEINTRESOURCEW(IDC_FOLIVANE_POINTING_HAND), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
   SetWindowLongPtrW(form, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data.release()));
   return true;
 }
@@ -157,8 +154,8 @@ bool RegisterForm1Class(HINSTANCE instance) {
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = Form1Proc;
   window_class.hInstance = instance;
-  window_class.hIcon = static_cast<HICON>(LoadImageW(
-      instance, MAKEINTRESOURCEW(IDI_FOLIVANE_BOOK), IMAGE_ICON, 32, 32, 0));
+  window_class.hIcon = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_FOLIVANE_BOOK), IMAGE_ICON, 32, 32, 0));
   window_class.hIconSm = static_cast<HICON>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDI_FOLIVANE_BOOK), IMAGE_ICON,
                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
@@ -188,8 +185,7 @@ HWND CreateForm1(HINSTANCE instance) {
 
 HWND CreateForm1Window(HINSTANCE instance) {
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame = {0, 0, TwipsToPixels(kFormClientWidthTwips),
-                TwipsToPixels(kFormClientHeightTwips)};
+  RECT frame = {0, 0, TwipsToPixels(kFormClientWidthTwips), TwipsToPixels(kFormClientHeightTwips)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
   int width = frame.right - frame.left;
   int height = frame.bottom - frame.top;
@@ -197,8 +193,8 @@ HWND CreateForm1Window(HINSTANCE instance) {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   int x = work.left + (work.right - work.left - width) / 2;
   int y = work.top + (work.bottom - work.top - height) / 2;
-  HWND form = CreateWindowExW(0, kFormClassName, kFormCaption, kStyle, x, y, width, height,
-                              nullptr, nullptr, instance, nullptr);
+  HWND form = CreateWindowExW(0, kFormClassName, kFormCaption, kStyle, x, y, width, height, nullptr,
+                              nullptr, instance, nullptr);
   return form;
 }
 

@@ -8,21 +8,20 @@ namespace {
 
 std::wstring ToWide(UINT code_page, const std::string& text) {
   if (text.empty()) return {};
-  int size = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
-                                 nullptr, 0);
+  int size =
+      MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                      size);
+  MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
   return wide;
 }
 
 std::string FromWide(UINT code_page, const std::wstring& text) {
   if (text.empty()) return {};
-  int size = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()),
-                                 nullptr, 0, nullptr, nullptr);
+  int size = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                 0, nullptr, nullptr);
   std::string narrow(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
-                      size, nullptr, nullptr);
+  WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size,
+                      nullptr, nullptr);
   return narrow;
 }
 

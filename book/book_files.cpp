@@ -9,8 +9,10 @@ std::string AttributeText(const std::string& ansi) {
   std::string out;
   out.reserve(ansi.size());
   for (char c : ansi) {
-    if (c == '"') out += "&quot;";
-    else out.push_back(c);
+    if (c == '"')
+      out += "&quot;";
+    else
+      out.push_back(c);
   }
   return out;
 }
@@ -31,7 +33,8 @@ LineBuffer FillContents(const BookPlatform& p, const std::vector<ChapterEntry>& 
   LineBuffer lines(4 * n + 23);
   // Slots are counted from 0 here; line k of the layout is slot k-1.
   const int head[] = {1, 2, 3, 4, 5, 6, 7, 8, 12, 9, 10, 11, 12, 13};
-  for (std::size_t i = 0; i < sizeof head / sizeof head[0]; ++i) lines[i] = AnsiTemplate(p, head[i]);
+  for (std::size_t i = 0; i < sizeof head / sizeof head[0]; ++i)
+    lines[i] = AnsiTemplate(p, head[i]);
   for (std::size_t k = 0; k < n; ++k) PlaceChapterBlock(p, lines, 14 + 4 * k, chapters[k]);
   // Slot 4n+14 stays empty.
   const int tail[] = {20, 10, 19, 21, 17, 12, 20, 14};
@@ -44,7 +47,8 @@ LineBuffer FillIndex(const BookPlatform& p, const std::vector<ChapterEntry>& cha
   const std::size_t n = chapters.size();
   LineBuffer lines(4 * n + 9);
   const int head[] = {2, 3, 4, 5, 6, 9};
-  for (std::size_t i = 0; i < sizeof head / sizeof head[0]; ++i) lines[i] = AnsiTemplate(p, head[i]);
+  for (std::size_t i = 0; i < sizeof head / sizeof head[0]; ++i)
+    lines[i] = AnsiTemplate(p, head[i]);
   for (std::size_t k = 0; k < n; ++k) PlaceChapterBlock(p, lines, 6 + 4 * k, chapters[k]);
   // Slot 4n+6 stays empty.
   lines[4 * n + 7] = AnsiTemplate(p, 20);

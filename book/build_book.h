@@ -14,9 +14,9 @@ namespace book {
 constexpr int kMaxChapters = 8186;
 
 enum class BuildResult {
-  kEmptyList,       // the message box was shown; nothing written
-  kStarted,         // all four files written, folder opened, compiler started
-  kFailed,          // an error was reported; files of earlier steps stay
+  kEmptyList,  // the message box was shown; nothing written
+  kStarted,    // all four files written, folder opened, compiler started
+  kFailed,     // an error was reported; files of earlier steps stay
 };
 
 // chapter_folder: the folder path without a trailing separator (a drive root keeps its own);

@@ -9,8 +9,8 @@ std::string AnsiTemplate(const BookPlatform& platform, int id) {
   return platform.ToAnsi(platform.LoadTemplate(id));
 }
 
-bool WriteLineBuffer(const BookPlatform& platform, const LineBuffer& lines,
-                     const std::string& path, std::string& reason) {
+bool WriteLineBuffer(const BookPlatform& platform, const LineBuffer& lines, const std::string& path,
+                     std::string& reason) {
   std::string text;
   std::size_t size = 0;
   for (const std::string& line : lines) size += line.size() + 2;

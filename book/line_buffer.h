@@ -17,7 +17,7 @@ std::string AnsiTemplate(const BookPlatform& platform, int id);
 
 // Joins the lines with CR LF, adds one CR LF after the last line, and writes the result as the
 // whole content of the file. Returns false, with a reason, when the file cannot be written.
-bool WriteLineBuffer(const BookPlatform& platform, const LineBuffer& lines,
-                     const std::string& path, std::string& reason);
+bool WriteLineBuffer(const BookPlatform& platform, const LineBuffer& lines, const std::string& path,
+                     std::string& reason);
 
 }  // namespace book

@@ -13,7 +13,8 @@ std::string TextBetween(const std::string& text, const std::string& open,
   if (start == std::string::npos) return std::string();
   start += open.size();
   std::size_t end = open.empty() ? std::string::npos : text.find(open, start);
-  std::string piece = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  std::string piece =
+      text.substr(start, end == std::string::npos ? std::string::npos : end - start);
   std::size_t cut = close.empty() ? std::string::npos : piece.find(close);
   return cut == std::string::npos ? piece : piece.substr(0, cut);
 }
@@ -25,7 +26,8 @@ std::string LowerAnsiText(const BookPlatform& platform, const std::string& ansi)
   while (i < ansi.size()) {
     unsigned char b = static_cast<unsigned char>(ansi[i]);
     if (b < 0x80) {
-      out.push_back(b >= 'A' && b <= 'Z' ? static_cast<char>(b + ('a' - 'A')) : static_cast<char>(b));
+      out.push_back(b >= 'A' && b <= 'Z' ? static_cast<char>(b + ('a' - 'A'))
+                                         : static_cast<char>(b));
       ++i;
       continue;
     }
@@ -109,8 +111,7 @@ bool ReadChapterTitle(const BookPlatform& platform, const std::string& path, std
 }
 
 bool ChapterEntryName(const BookPlatform& platform, const std::string& folder,
-                      const std::string& file_name, std::string& entry_name,
-                      std::string& reason) {
+                      const std::string& file_name, std::string& entry_name, std::string& reason) {
   std::string title;
   if (!ReadChapterTitle(platform, folder + "/" + file_name, title, reason)) return false;
   entry_name = title.empty() ? platform.ToAnsi(file_name) : title;

@@ -10,8 +10,7 @@ namespace book {
 
 // The text between the first and the second occurrence of `open` (or up to the end), cut at
 // the first occurrence of `close`. Exact comparison. The caller makes sure `open` occurs.
-std::string TextBetween(const std::string& text, const std::string& open,
-                        const std::string& close);
+std::string TextBetween(const std::string& text, const std::string& open, const std::string& close);
 
 // Lower-cases a line of ANSI text character by character: two-byte characters are never
 // split, and a character the code page cannot carry in lower case stays as it is.
@@ -26,7 +25,6 @@ bool ReadChapterTitle(const BookPlatform& platform, const std::string& path, std
 // The entry name of a chapter, as ANSI bytes: its title, or its file name as listed when the
 // title is empty. Returns false, with a reason, when the chapter cannot be read.
 bool ChapterEntryName(const BookPlatform& platform, const std::string& folder,
-                      const std::string& file_name, std::string& entry_name,
-                      std::string& reason);
+                      const std::string& file_name, std::string& entry_name, std::string& reason);
 
 }  // namespace book

@@ -61,9 +61,12 @@ std::uint32_t UrlKey(std::string_view name) {
   for (char ch : name) {
     int c = static_cast<signed char>(ch);
     int v;
-    if (c == '/' || c == '\\') v = 0x2C;
-    else if (c <= 'Z') v = c - 0x30;
-    else v = c - 0x50;
+    if (c == '/' || c == '\\')
+      v = 0x2C;
+    else if (c <= 'Z')
+      v = c - 0x30;
+    else
+      v = c - 0x50;
     h = h * 43 + static_cast<std::uint32_t>(v);
   }
   return h == 0 ? 1 : h;
@@ -88,7 +91,8 @@ TopicTables BuildTopicTables(const std::vector<Topic>& topics, StringPool* strin
     order[i] = i;
     keys[i] = UrlKey(topics[i].name);
   }
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return keys[a] < keys[b]; });
   std::vector<std::uint32_t> row_offset(topics.size());
   for (size_t row = 0; row < order.size(); ++row) {
     if (row > 0 && row % kUrlTblRowsPerBlock == 0) PutZeros(&t.urltbl, kBlock % kUrlTblRowSize);
@@ -145,7 +149,7 @@ Bytes BuildWindows(const std::vector<WindowDef>& windows, bool compatibility_1_0
     PutU32(&b, strings->Add(w.jump2_text));
     PutU32(&b, strings->Add(w.jump1_url));
     PutU32(&b, strings->Add(w.jump2_url));
-    PutZeros(&b, 4 * 4);  // rcMinSize
+    PutZeros(&b, 4 * 4);              // rcMinSize
     b.resize(start + entry_size, 0);  // 196-byte form: cbInfoTypes, pszCustomTabs = 0
   }
   return b;

@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "itsf/bytes.h"
 #include "help/window_def.h"
+#include "itsf/bytes.h"
 
 namespace chm {
 

@@ -57,8 +57,10 @@ std::vector<std::string> SplitWindowFields(std::string_view value) {
   };
   for (char c : value) {
     if (quoted) {
-      if (c == '"') quoted = false;
-      else current += c;
+      if (c == '"')
+        quoted = false;
+      else
+        current += c;
     } else if (c == '"') {
       // Blanks outside the quotes do not belong to the value.
       if (!had_quotes) current = std::string(Trim(current));

@@ -43,9 +43,11 @@ int RunHhc(const std::vector<std::string>& args, std::FILE* err) {
   for (const std::string& line : lines) std::fprintf(err, "%s\n", line.c_str());
   std::fflush(err);
   if (!result.error_log.empty()) {
-    std::ofstream log(std::filesystem::u8path(result.error_log), std::ios::binary | std::ios::trunc);
+    std::ofstream log(std::filesystem::u8path(result.error_log),
+                      std::ios::binary | std::ios::trunc);
     for (const std::string& line : lines) log << line << "\r\n";
-    if (!log) std::fprintf(err, "hhc: warning: cannot write the error log %s\n", result.error_log.c_str());
+    if (!log)
+      std::fprintf(err, "hhc: warning: cannot write the error log %s\n", result.error_log.c_str());
   }
   return result.ok ? 0 : 1;
 }

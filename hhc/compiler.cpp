@@ -6,19 +6,19 @@
 #include <memory>
 #include <unordered_set>
 
+#include "help/tables.h"
+#include "help/window_def.h"
+#include "hhc/file_set.h"
+#include "hhc/link_scan.h"
+#include "hhc/project.h"
+#include "hhc/sitemap.h"
 #include "itsf/book_output.h"
-#include "text/codepage.h"
 #include "itsf/container.h"
 #include "itsf/content_spool.h"
 #include "itsf/directory.h"
-#include "hhc/file_set.h"
-#include "help/tables.h"
-#include "hhc/link_scan.h"
-#include "hhc/project.h"
 #include "itsf/self_check.h"
-#include "hhc/sitemap.h"
 #include "text/ascii.h"
-#include "help/window_def.h"
+#include "text/codepage.h"
 
 namespace chm {
 namespace fs = std::filesystem;
@@ -161,7 +161,8 @@ void Compiler::ReadProject() {
 bool IsValidBookFileName(const std::string& name) {
   if (name.empty() || name == "." || name == "..") return false;
   for (unsigned char c : name) {
-    if (c < 0x20 || std::string_view("<>:\"|?*/\\").find(static_cast<char>(c)) != std::string_view::npos) {
+    if (c < 0x20 ||
+        std::string_view("<>:\"|?*/\\").find(static_cast<char>(c)) != std::string_view::npos) {
       return false;
     }
   }
@@ -188,7 +189,8 @@ fs::path Compiler::BookPath() {
   std::string folder = sep == std::string::npos ? std::string() : name.substr(0, sep);
   std::string file = sep == std::string::npos ? name : name.substr(sep + 1);
   result_->book = (root_ / fs::u8path(value)).u8string();
-  if (!IsValidBookFileName(file)) Fail(ErrorCode::kBadBookName, Label(project_path_), "'" + value + "'");
+  if (!IsValidBookFileName(file))
+    Fail(ErrorCode::kBadBookName, Label(project_path_), "'" + value + "'");
   for (char& c : folder) {
     if (c == '\\') c = '/';
   }
@@ -227,8 +229,10 @@ void Compiler::CollectNamedFiles() {
   files_ = std::make_unique<FileSet>(root_, project_.code_page);
   const std::string hhp = project_path_.filename().u8string();
   for (const std::string& f : project_.files) files_->AddRequired(f, hhp + " [FILES]");
-  if (!project_.default_topic.empty()) files_->AddRequired(project_.default_topic, hhp + " Default topic");
-  if (!project_.contents_file.empty()) files_->AddRequired(project_.contents_file, hhp + " Contents file");
+  if (!project_.default_topic.empty())
+    files_->AddRequired(project_.default_topic, hhp + " Default topic");
+  if (!project_.contents_file.empty())
+    files_->AddRequired(project_.contents_file, hhp + " Contents file");
   if (!project_.index_file.empty()) files_->AddRequired(project_.index_file, hhp + " Index file");
 
   // The default window goes first: viewers read only the first entry.
@@ -309,7 +313,8 @@ void Compiler::StreamOne(size_t index) {
   } else {
     char chunk[kReadChunk];
     while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-      encoder_->Write(reinterpret_cast<const std::uint8_t*>(chunk), static_cast<size_t>(in.gcount()));
+      encoder_->Write(reinterpret_cast<const std::uint8_t*>(chunk),
+                      static_cast<size_t>(in.gcount()));
       entry.length += static_cast<std::uint64_t>(in.gcount());
     }
     if (in.bad()) Fail(ErrorCode::kFileUnreadable, name);
@@ -398,9 +403,9 @@ void Compiler::WriteBook(const fs::path& book) {
     const char* name;
     const Bytes* bytes;  // null for Content, which comes from the spool
   };
-  const Piece pieces[] = {{kNameListName, &name_list}, {kTransformListName, &transform_list},
-                          {kSpanInfoName, &span_info}, {kControlDataName, &control_data},
-                          {"/#SYSTEM", &system},       {kContentName, nullptr},
+  const Piece pieces[] = {{kNameListName, &name_list},    {kTransformListName, &transform_list},
+                          {kSpanInfoName, &span_info},    {kControlDataName, &control_data},
+                          {"/#SYSTEM", &system},          {kContentName, nullptr},
                           {kResetTableName, &reset_table}};
 
   std::vector<DirectoryEntry> entries;
@@ -415,7 +420,8 @@ void Compiler::WriteBook(const fs::path& book) {
   entries.push_back(DirectoryEntry{kInstanceDataDirName, 0, 0, 0});
   std::unordered_set<std::string> folders{"/"};
   auto add_folders = [&](const std::string& name) {
-    for (size_t slash = name.find('/', 1); slash != std::string::npos; slash = name.find('/', slash + 1)) {
+    for (size_t slash = name.find('/', 1); slash != std::string::npos;
+         slash = name.find('/', slash + 1)) {
       folders.insert(name.substr(0, slash + 1));
     }
   };
@@ -458,8 +464,8 @@ void Compiler::WriteBook(const fs::path& book) {
 }
 
 void Compiler::Run() {
-  unix_time_ = settings_.unix_time ? *settings_.unix_time
-                                   : static_cast<std::uint64_t>(std::time(nullptr));
+  unix_time_ =
+      settings_.unix_time ? *settings_.unix_time : static_cast<std::uint64_t>(std::time(nullptr));
   ReadProject();
   fs::path book = BookPath();
   CollectNamedFiles();
@@ -469,7 +475,8 @@ void Compiler::Run() {
 
 }  // namespace
 
-CompileResult CompileProject(const std::string& project_path_utf8, const CompileSettings& settings) {
+CompileResult CompileProject(const std::string& project_path_utf8,
+                             const CompileSettings& settings) {
   CompileResult result;
   try {
     Compiler compiler(project_path_utf8, settings, &result);

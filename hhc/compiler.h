@@ -19,8 +19,8 @@ struct CompileSettings {
 
 struct CompileResult {
   bool ok = false;
-  std::string book;            // UTF-8 path of the book written (or that would have been)
-  std::string error_log;       // UTF-8 path from "Error log file", empty when none
+  std::string book;       // UTF-8 path of the book written (or that would have been)
+  std::string error_log;  // UTF-8 path from "Error log file", empty when none
   std::vector<std::string> warnings;
   std::optional<Error> error;  // set when !ok
   std::uint64_t stored_files = 0;

@@ -1,9 +1,9 @@
 #include "hhc/file_set.h"
 
-#include "text/codepage.h"
-#include "itsf/error.h"
 #include "hhc/link_scan.h"
+#include "itsf/error.h"
 #include "text/ascii.h"
+#include "text/codepage.h"
 
 namespace chm {
 namespace fs = std::filesystem;

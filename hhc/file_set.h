@@ -13,8 +13,8 @@
 namespace chm {
 
 struct StoredFile {
-  std::string name;   // e.g. "images/a.png"
-  std::string ansi;   // the same in the project's code page
+  std::string name;  // e.g. "images/a.png"
+  std::string ansi;  // the same in the project's code page
   std::filesystem::path disk;
 };
 
@@ -40,8 +40,8 @@ class FileSet {
  private:
   // Where a stored name lies on disk: its UTF-8 spelling, or else its code page bytes (files
   // copied from a Windows machine keep such names), with its status. Empty when neither exists.
-  std::filesystem::path Locate(const std::string& name, const std::string& ansi,
-                               bool ansi_spelling, std::filesystem::file_status* status);
+  std::filesystem::path Locate(const std::string& name, const std::string& ansi, bool ansi_spelling,
+                               std::filesystem::file_status* status);
   // Whether `path` exists, with its status. Paths found absent are remembered: pages tend to
   // repeat the same dead links, and each look-up is a system call.
   bool Probe(const std::filesystem::path& path, std::filesystem::file_status* status);

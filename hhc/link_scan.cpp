@@ -10,8 +10,8 @@ namespace chm {
 namespace {
 
 bool IsAttrNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-         c == '-' || c == '_';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_';
 }
 
 // The attribute value starting at `pos` (after '=' and blanks).
@@ -74,7 +74,8 @@ std::string TitleAt(std::string_view head, size_t open) {
 // What a byte may begin, for the one pass over a page. The words never overlap themselves, so
 // looking at every position finds each occurrence exactly once.
 enum Trigger : std::uint8_t { kNothing, kSrc, kHref, kBackground, kUrl, kCharset, kTitle };
-constexpr std::string_view kWords[] = {"", "src", "href", "background", "url(", "charset=", "<title"};
+constexpr std::string_view kWords[] = {"",     "src",      "href",  "background",
+                                       "url(", "charset=", "<title"};
 constexpr int kAttributeKinds = 4;  // src, href, background, url(: the order of the results
 
 struct TriggerTable {
@@ -83,7 +84,8 @@ struct TriggerTable {
     for (int t = kSrc; t <= kTitle; ++t) {
       const char c = kWords[t][0];
       of[static_cast<unsigned char>(c)] = static_cast<std::uint8_t>(t);
-      if (c >= 'a' && c <= 'z') of[static_cast<unsigned char>(c - 32)] = static_cast<std::uint8_t>(t);
+      if (c >= 'a' && c <= 'z')
+        of[static_cast<unsigned char>(c - 32)] = static_cast<std::uint8_t>(t);
     }
   }
 };
@@ -131,7 +133,8 @@ PageScan ScanPage(std::string_view page, size_t head_size) {
         break;
       default:  // an attribute name, unless it ends a longer one such as "data-src"
         if (i > 0 && IsAttrNameChar(page[i - 1])) break;
-        if (AttributeValueAfterName(page, after, &value)) found[t - kSrc].push_back(std::move(value));
+        if (AttributeValueAfterName(page, after, &value))
+          found[t - kSrc].push_back(std::move(value));
         break;
     }
   }
@@ -147,7 +150,6 @@ std::vector<std::string> FindReferences(std::string_view page) {
 }
 
 std::string FindPageTitle(std::string_view page) { return ScanPage(page, page.size()).title; }
-
 
 bool NormaliseRelativePath(std::string_view path, std::string* out) {
   if (path.empty() || path[0] == '/' || path[0] == '\\') return false;

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "text/codepage.h"
 #include "itsf/error.h"
 #include "text/ascii.h"
+#include "text/codepage.h"
 
 namespace chm {
 namespace {

@@ -15,8 +15,8 @@ struct Tag {
 };
 
 bool IsNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-         c == '-' || c == '_' || c == ':' || c == '!';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_' || c == ':' || c == '!';
 }
 
 void AppendUtf8(unsigned long cp, std::string* out) {
@@ -49,7 +49,8 @@ class Scanner {
       pos_ = lt + 1;
       if (s_.substr(lt, 4) == "<!--") {
         size_t end = s_.find("-->", lt + 4);
-        if (end == std::string_view::npos) Fail(ErrorCode::kBadSitemap, label_, "comment not closed");
+        if (end == std::string_view::npos)
+          Fail(ErrorCode::kBadSitemap, label_, "comment not closed");
         pos_ = end + 3;
         continue;
       }
@@ -76,13 +77,14 @@ class Scanner {
   void ReadAttributes(Tag* tag) {
     while (true) {
       SkipBlanks();
-      if (pos_ >= s_.size()) Fail(ErrorCode::kBadSitemap, label_, "tag <" + tag->name + "> not closed");
+      if (pos_ >= s_.size())
+        Fail(ErrorCode::kBadSitemap, label_, "tag <" + tag->name + "> not closed");
       char c = s_[pos_];
       if (c == '>') {
         ++pos_;
         return;
       }
-      if (c == '/' ) {
+      if (c == '/') {
         ++pos_;
         continue;
       }
@@ -109,7 +111,8 @@ class Scanner {
     if (q == '"' || q == '\'') {
       size_t close = s_.find(q, pos_ + 1);
       size_t line_end = s_.find_first_of("\r\n", pos_ + 1);
-      if (close != std::string_view::npos && (line_end == std::string_view::npos || close < line_end)) {
+      if (close != std::string_view::npos &&
+          (line_end == std::string_view::npos || close < line_end)) {
         std::string v(s_.substr(pos_ + 1, close - pos_ - 1));
         pos_ = close + 1;
         return v;
@@ -147,11 +150,16 @@ std::string DecodeHtmlEntities(std::string_view text) {
       continue;
     }
     std::string_view name = text.substr(i + 1, semi - i - 1);
-    if (name == "amp") out += '&';
-    else if (name == "lt") out += '<';
-    else if (name == "gt") out += '>';
-    else if (name == "quot") out += '"';
-    else if (name == "apos") out += '\'';
+    if (name == "amp")
+      out += '&';
+    else if (name == "lt")
+      out += '<';
+    else if (name == "gt")
+      out += '>';
+    else if (name == "quot")
+      out += '"';
+    else if (name == "apos")
+      out += '\'';
     else if (name.size() > 1 && name[0] == '#') {
       bool hex = name[1] == 'x' || name[1] == 'X';
       std::string digits(name.substr(hex ? 2 : 1));
@@ -215,8 +223,10 @@ Sitemap ParseSitemap(std::string_view bytes, const std::string& label) {
     } else if (tag.name == "param" && !tag.closing) {
       std::string name = SitemapParam(tag.attributes, "name");
       std::string value = SitemapParam(tag.attributes, "value");
-      if (object == Object::kItem) item.params.emplace_back(std::move(name), std::move(value));
-      else if (object == Object::kProperties) map.properties.emplace_back(std::move(name), std::move(value));
+      if (object == Object::kItem)
+        item.params.emplace_back(std::move(name), std::move(value));
+      else if (object == Object::kProperties)
+        map.properties.emplace_back(std::move(name), std::move(value));
     }
   }
   close_object();

@@ -24,7 +24,8 @@ class BookOutput {
   // CompileFailure (kBookUnwritable) on failure.
   void Close();
   const std::filesystem::path& temporary_path() const { return temp_; }
-  // Flushes, closes (unless Close did) and renames. Throws CompileFailure (kBookUnwritable) on any failure.
+  // Flushes, closes (unless Close did) and renames. Throws CompileFailure (kBookUnwritable) on any
+  // failure.
   void Commit();
 
  private:

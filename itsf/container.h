@@ -14,8 +14,8 @@ namespace chm {
 constexpr std::uint32_t kItsfHeaderSize = 0x60;
 constexpr std::uint32_t kHeaderSection0Size = 0x18;
 
-extern const char kNameListName[];      // ::DataSpace/NameList
-extern const char kTransformListName[]; // ::DataSpace/Storage/MSCompressed/Transform/List
+extern const char kNameListName[];       // ::DataSpace/NameList
+extern const char kTransformListName[];  // ::DataSpace/Storage/MSCompressed/Transform/List
 extern const char kSpanInfoName[];
 extern const char kControlDataName[];
 extern const char kContentName[];

@@ -20,7 +20,9 @@ constexpr size_t kQuickrefEvery = 1 + (1u << kQuickrefDensity);
 constexpr std::uint32_t kNoChunk = 0xFFFFFFFFu;  // no previous/next chunk, no index root
 
 // Quickref slots at the end of a chunk holding `entries` entries.
-inline size_t QuickrefCount(size_t entries) { return entries == 0 ? 0 : (entries - 1) / kQuickrefEvery; }
+inline size_t QuickrefCount(size_t entries) {
+  return entries == 0 ? 0 : (entries - 1) / kQuickrefEvery;
+}
 
 struct DirectoryEntry {
   std::string name;  // UTF-8, starting with '/' or "::"

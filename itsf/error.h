@@ -8,21 +8,21 @@
 namespace chm {
 
 enum class ErrorCode {
-  kUsage,               // wrong command line
-  kFileMissing,         // a file the project names does not exist
-  kFileUnreadable,      // exists but cannot be read (or is a folder)
-  kBookUnwritable,      // the book or its temporary file cannot be written
-  kBadProjectText,      // bytes that are not text in the project's code page
-  kBadProjectLine,      // a project line that cannot be understood
-  kBadWindow,           // a [WINDOWS] line with too few fields or a malformed value
-  kBadSitemap,          // a contents or index file with unbalanced tags
-  kBadBookName,         // "Compiled file" is not a valid file name
-  kNameOutsideCodePage, // a stored file's name cannot be written in the project's code page
-  kCaseDuplicate,       // two stored names differ only in case
-  kOutsideProject,      // a listed file lies outside the project folder
-  kTooLarge,            // a name or a table exceeds what the format can hold
-  kUnsupportedCodePage, // the Language's code page cannot be converted on this system
-  kReservedName,        // a stored name that would clash with the book's own internal files
+  kUsage,                // wrong command line
+  kFileMissing,          // a file the project names does not exist
+  kFileUnreadable,       // exists but cannot be read (or is a folder)
+  kBookUnwritable,       // the book or its temporary file cannot be written
+  kBadProjectText,       // bytes that are not text in the project's code page
+  kBadProjectLine,       // a project line that cannot be understood
+  kBadWindow,            // a [WINDOWS] line with too few fields or a malformed value
+  kBadSitemap,           // a contents or index file with unbalanced tags
+  kBadBookName,          // "Compiled file" is not a valid file name
+  kNameOutsideCodePage,  // a stored file's name cannot be written in the project's code page
+  kCaseDuplicate,        // two stored names differ only in case
+  kOutsideProject,       // a listed file lies outside the project folder
+  kTooLarge,             // a name or a table exceeds what the format can hold
+  kUnsupportedCodePage,  // the Language's code page cannot be converted on this system
+  kReservedName,         // a stored name that would clash with the book's own internal files
 };
 
 // The fixed reason text of each code, e.g. "file not found".

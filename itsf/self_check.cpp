@@ -28,7 +28,9 @@ struct Fault {
 
 std::uint32_t U16(const std::uint8_t* p) { return p[0] | static_cast<std::uint32_t>(p[1]) << 8; }
 std::uint32_t U32(const std::uint8_t* p) { return U16(p) | U16(p + 2) << 16; }
-std::uint64_t U64(const std::uint8_t* p) { return U32(p) | static_cast<std::uint64_t>(U32(p + 4)) << 32; }
+std::uint64_t U64(const std::uint8_t* p) {
+  return U32(p) | static_cast<std::uint64_t>(U32(p + 4)) << 32;
+}
 
 bool SameName(const std::string& a, const std::string& b) {
   return !DirectoryNameLess(a, b) && !DirectoryNameLess(b, a);
@@ -70,7 +72,8 @@ Chunk ParseChunk(const std::uint8_t* c, std::uint32_t number) {
   const std::uint32_t free_space = U32(c + 4);
   const std::size_t count = U16(c + kChunkSize - 2);
   const std::size_t quickrefs = QuickrefCount(count);
-  if (free_space > kChunkSize - header || kChunkSize - free_space > kChunkSize - 2 - 2 * quickrefs) {
+  if (free_space > kChunkSize - header ||
+      kChunkSize - free_space > kChunkSize - 2 - 2 * quickrefs) {
     Found("bad free space" + where);
   }
   const std::size_t end = kChunkSize - free_space;
@@ -104,12 +107,15 @@ Chunk ParseChunk(const std::uint8_t* c, std::uint32_t number) {
 class BookChecker {
  public:
   BookChecker(BookImage* image, const BookExpectation& expected)
-      : image_(image), digests_(expected.frame_digests), directory_digest_(expected.directory_digest) {}
+      : image_(image),
+        digests_(expected.frame_digests),
+        directory_digest_(expected.directory_digest) {}
   void Run();
 
  private:
   void Read(std::uint64_t offset, std::uint8_t* out, std::size_t size, const char* what) {
-    if (!image_->Read(offset, out, size)) Found(std::string(what) + " lies past the end of the file");
+    if (!image_->Read(offset, out, size))
+      Found(std::string(what) + " lies past the end of the file");
   }
   void CheckHeaders();
   Chunk LoadChunk(std::uint32_t number);
@@ -129,16 +135,17 @@ class BookChecker {
   std::uint64_t content0_ = 0;  // file offset of content section 0
   std::uint32_t chunks_ = 0, depth_ = 0, root_ = kNoChunk, first_ = 0, last_ = 0;
   std::map<std::uint32_t, Chunk> index_chunks_;
-  std::map<std::string, ChunkEntry> data_space_;  // the ::DataSpace files we need
+  std::map<std::string, ChunkEntry> data_space_;                   // the ::DataSpace files we need
   std::vector<std::pair<std::uint64_t, std::uint64_t>> section1_;  // offset, length
 };
 
 void BookChecker::CheckHeaders() {
   std::uint8_t h[kDirectoryOffset + kItspHeaderSize];
   Read(0, h, sizeof h, "the header");
-  static const std::uint8_t kGuids[32] = {
-      0x10, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11, 0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC,
-      0x11, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11, 0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
+  static const std::uint8_t kGuids[32] = {0x10, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
+                                          0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC,
+                                          0x11, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
+                                          0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
   if (std::memcmp(h, "ITSF", 4) != 0 || U32(h + 4) != 3 || U32(h + 8) != kItsfHeaderSize ||
       std::memcmp(h + 0x18, kGuids, 32) != 0 || U64(h + 0x38) != kItsfHeaderSize ||
       U64(h + 0x40) != kHeaderSection0Size || U64(h + 0x48) != kDirectoryOffset) {
@@ -214,7 +221,8 @@ void BookChecker::LookUpThroughIndex(const ChunkEntry& entry, std::uint32_t chun
   }
   for (std::size_t i = 0; i < listing->entries.size(); ++i) {
     if (!SameName(listing->entries[i].name, entry.name)) continue;
-    if (at != chunk || i != index) Found("name " + entry.name + " found through the index elsewhere");
+    if (at != chunk || i != index)
+      Found("name " + entry.name + " found through the index elsewhere");
     return;
   }
   Found(not_found);
@@ -308,12 +316,14 @@ void BookChecker::CheckContent() {
   const std::vector<std::uint8_t> table = ReadSection0File(table_entry, "ResetTable");
   const std::uint64_t frames = (uncompressed + kLzxFrameSize - 1) / kLzxFrameSize;
   if (U32(&table[0]) != 2 || U32(&table[4]) != frames + 1 || U32(&table[8]) != 8 ||
-      U32(&table[0x0C]) != kResetTableHeader || table.size() != kResetTableHeader + 8 * (frames + 1) ||
-      U64(&table[0x10]) != uncompressed || U64(&table[0x18]) != content.length ||
-      U64(&table[0x20]) != kLzxFrameSize || U64(&table[table.size() - 8]) != content.length) {
+      U32(&table[0x0C]) != kResetTableHeader ||
+      table.size() != kResetTableHeader + 8 * (frames + 1) || U64(&table[0x10]) != uncompressed ||
+      U64(&table[0x18]) != content.length || U64(&table[0x20]) != kLzxFrameSize ||
+      U64(&table[table.size() - 8]) != content.length) {
     Found("bad ResetTable");
   }
-  if (frames != digests_.size()) Found("the compressed section's length differs from what was written");
+  if (frames != digests_.size())
+    Found("the compressed section's length differs from what was written");
   for (const auto& [offset, length] : section1_) {
     if (offset > uncompressed || length > uncompressed - offset) {
       Found("a file lies past the end of the compressed section");
@@ -338,7 +348,8 @@ void BookChecker::CheckContent() {
       Found(frame + " does not decode: " + decoder.Error());
     }
     if (decoder.BytesConsumed() != in.size()) Found(frame + " does not end where the next begins");
-    if (LzxFrameDigest(out.data(), out.size()) != digests_[k]) Found(frame + " decodes differently");
+    if (LzxFrameDigest(out.data(), out.size()) != digests_[k])
+      Found(frame + " decodes differently");
   }
   if (decoder.InsideBlock()) Found("the last block claims more bytes than the section has");
 }
@@ -358,8 +369,7 @@ bool MemoryBookImage::Read(std::uint64_t offset, std::uint8_t* out, std::size_t 
   return true;
 }
 
-FileBookImage::FileBookImage(const std::filesystem::path& path)
-    : in_(path, std::ios::binary) {
+FileBookImage::FileBookImage(const std::filesystem::path& path) : in_(path, std::ios::binary) {
   std::error_code ec;
   size_ = std::filesystem::file_size(path, ec);
   if (ec) in_.close();
@@ -377,7 +387,8 @@ std::uint64_t DirectoryEntryDigest(const std::string& name, std::uint64_t sectio
                                    std::uint64_t offset, std::uint64_t length) {
   const std::uint64_t fields[3] = {section, offset, length};
   std::uint64_t h = LzxFrameDigest(reinterpret_cast<const std::uint8_t*>(name.data()), name.size());
-  for (std::uint64_t f : fields) h = LzxFrameDigest(reinterpret_cast<const std::uint8_t*>(&f), 8) ^ (h * 31);
+  for (std::uint64_t f : fields)
+    h = LzxFrameDigest(reinterpret_cast<const std::uint8_t*>(&f), 8) ^ (h * 31);
   return h;
 }
 

@@ -56,9 +56,9 @@ struct BookExpectation {
 std::uint64_t DirectoryEntryDigest(const std::string& name, std::uint64_t section,
                                    std::uint64_t offset, std::uint64_t length);
 
-// Checks a whole book against what the writer meant to write. Returns an empty string when the book is sound, else what was found, e.g. "name /a.htm not
-// found through the index" or "frame 3 decodes differently". Memory stays small: one frame,
-// the index chunks, and a few bytes per stored file.
+// Checks a whole book against what the writer meant to write. Returns an empty string when the book
+// is sound, else what was found, e.g. "name /a.htm not found through the index" or "frame 3 decodes
+// differently". Memory stays small: one frame, the index chunks, and a few bytes per stored file.
 std::string CheckBook(BookImage* image, const BookExpectation& expected);
 
 // Reads the file at `path` back and throws CompileFailure (kBookUnwritable) naming

@@ -119,8 +119,8 @@ void WriteUncompressedBlock(const std::uint8_t* data, std::size_t size, std::siz
 }
 
 void WriteBlock(const LzxBlockPlan& plan, const std::vector<LzxItem>& items,
-                const std::uint8_t* data, std::size_t* pos, LzxBitWriter* bits,
-                LzxTreeState* state, LzxRepeats* reps, const LzxFrameMarks& marks) {
+                const std::uint8_t* data, std::size_t* pos, LzxBitWriter* bits, LzxTreeState* state,
+                LzxRepeats* reps, const LzxFrameMarks& marks) {
   if (plan.type == kLzxUncompressed) {
     // The decoder loads R0..R2 from the block header, so they must already be what the items
     // after this block were parsed against.

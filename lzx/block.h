@@ -33,8 +33,8 @@ struct LzxHistogram {
   std::uint32_t main[kLzxMainSymbols] = {};
   std::uint32_t length[kLzxLengthSymbols] = {};
   std::uint32_t aligned[kLzxAlignedSymbols] = {};
-  std::uint64_t footer_bits = 0;     // footer bits of all matches, as in a verbatim block
-  std::uint32_t aligned_footers = 0; // matches whose footer could end in an aligned symbol
+  std::uint64_t footer_bits = 0;      // footer bits of all matches, as in a verbatim block
+  std::uint32_t aligned_footers = 0;  // matches whose footer could end in an aligned symbol
   std::size_t bytes = 0;
 
   void Add(const LzxItem& item);
@@ -56,12 +56,11 @@ struct LzxFrameMarks {
 // Writes a planned block of the interval whose bytes are `data`, starting at output position
 // *pos, and advances *pos, the remembered tree lengths and the repeated offsets.
 void WriteBlock(const LzxBlockPlan& plan, const std::vector<LzxItem>& items,
-                const std::uint8_t* data, std::size_t* pos, LzxBitWriter* bits,
-                LzxTreeState* state, LzxRepeats* reps, const LzxFrameMarks& marks);
+                const std::uint8_t* data, std::size_t* pos, LzxBitWriter* bits, LzxTreeState* state,
+                LzxRepeats* reps, const LzxFrameMarks& marks);
 
 // Writes bytes [*pos, *pos + size) of the interval as one uncompressed block, and advances.
 void WriteUncompressedBlock(const std::uint8_t* data, std::size_t size, std::size_t* pos,
-                            LzxBitWriter* bits, const LzxRepeats& reps,
-                            const LzxFrameMarks& marks);
+                            LzxBitWriter* bits, const LzxRepeats& reps, const LzxFrameMarks& marks);
 
 }  // namespace chm

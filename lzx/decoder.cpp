@@ -18,13 +18,20 @@ constexpr int kMaxMainSymbols = kLzxNumChars + 8 * kMaxPositionSlots;
 
 int PositionSlotsFor(int window_bits) {
   switch (window_bits) {
-    case 15: return 30;
-    case 16: return 32;
-    case 17: return 34;
-    case 18: return 36;
-    case 19: return 38;
-    case 20: return 42;
-    default: return 50;
+    case 15:
+      return 30;
+    case 16:
+      return 32;
+    case 17:
+      return 34;
+    case 18:
+      return 36;
+    case 19:
+      return 38;
+    case 20:
+      return 42;
+    default:
+      return 50;
   }
 }
 
@@ -106,7 +113,9 @@ class BitReader {
 class HuffmanDecoder {
  public:
   HuffmanDecoder(int symbols, int table_bits)
-      : symbols_(symbols), table_bits_(table_bits), table_(std::size_t{1} << table_bits),
+      : symbols_(symbols),
+        table_bits_(table_bits),
+        table_(std::size_t{1} << table_bits),
         sorted_(static_cast<std::size_t>(symbols)) {}
 
   // False when the lengths form no complete prefix code. All-zero lengths make an empty code,
@@ -176,8 +185,8 @@ class HuffmanDecoder {
   int symbols_;
   int table_bits_;
   bool empty_ = true;
-  std::vector<std::uint32_t> table_;  // symbol | length << 16; length 0 for longer codes
-  std::vector<std::uint16_t> sorted_; // symbols by code
+  std::vector<std::uint32_t> table_;   // symbol | length << 16; length 0 for longer codes
+  std::vector<std::uint16_t> sorted_;  // symbols by code
   std::uint32_t first_code_[kMaxCodeLength + 1] = {};
   std::uint32_t count_[kMaxCodeLength + 1] = {};
   int first_index_[kMaxCodeLength + 1] = {};
@@ -187,7 +196,9 @@ class HuffmanDecoder {
 
 struct LzxDecoder::State {
   explicit State(int bits)
-      : window_bits(bits < 15 ? 15 : bits > 21 ? 21 : bits),
+      : window_bits(bits < 15   ? 15
+                    : bits > 21 ? 21
+                                : bits),
         window(std::size_t{1} << window_bits),
         slots(PositionSlotsFor(window_bits)),
         main_symbols(kLzxNumChars + 8 * slots),
@@ -404,7 +415,8 @@ void LzxDecoder::State::TranslateE8(std::uint8_t* out, std::size_t size) const {
     const std::int64_t cur = static_cast<std::int64_t>(interval_pos + i);
     const std::int32_t value = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(out[i + 1]) | static_cast<std::uint32_t>(out[i + 2]) << 8 |
-        static_cast<std::uint32_t>(out[i + 3]) << 16 | static_cast<std::uint32_t>(out[i + 4]) << 24);
+        static_cast<std::uint32_t>(out[i + 3]) << 16 |
+        static_cast<std::uint32_t>(out[i + 4]) << 24);
     if (value >= -cur && value < translation) {
       const std::int64_t rel = value >= 0 ? value - cur : value + translation;
       const auto u = static_cast<std::uint32_t>(rel);
@@ -414,8 +426,8 @@ void LzxDecoder::State::TranslateE8(std::uint8_t* out, std::size_t size) const {
   }
 }
 
-bool LzxDecoder::State::DecodeFrame(const std::uint8_t* in, std::size_t in_size,
-                                    std::uint8_t* out, std::size_t out_size) {
+bool LzxDecoder::State::DecodeFrame(const std::uint8_t* in, std::size_t in_size, std::uint8_t* out,
+                                    std::size_t out_size) {
   consumed = 0;
   if (failed) return false;
   if (block_across_reset) return Fail("a block runs across the reset point");

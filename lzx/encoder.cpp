@@ -51,9 +51,8 @@ struct LzxEncoder::State {
   void EncodeInterval(std::size_t size);
   void EncodeStoredInterval(std::size_t size);
   void EncodeCompressedInterval(std::size_t size);
-  void WritePlanned(std::size_t begin, std::size_t end, bool uncompressed_ok,
-                    std::size_t* pos, LzxTreeState* trees, LzxRepeats* reps,
-                    const LzxFrameMarks& marks);
+  void WritePlanned(std::size_t begin, std::size_t end, bool uncompressed_ok, std::size_t* pos,
+                    LzxTreeState* trees, LzxRepeats* reps, const LzxFrameMarks& marks);
 
   LzxLevel level;
   LzxSink* sink;
@@ -95,8 +94,8 @@ void LzxEncoder::State::EncodeStoredInterval(std::size_t size) {
   const LzxRepeats reps;
   std::size_t pos = 0;
   while (pos < size) {
-    WriteUncompressedBlock(pending.data(), std::min(kLzxFrameSize, size - pos), &pos, &bits,
-                           reps, marks);
+    WriteUncompressedBlock(pending.data(), std::min(kLzxFrameSize, size - pos), &pos, &bits, reps,
+                           marks);
   }
 }
 
@@ -151,7 +150,8 @@ void LzxEncoder::State::EncodeCompressedInterval(std::size_t size) {
   LzxRepeats reps;
   std::size_t pos = 0;
   for (std::size_t b = 0; b + 1 < cuts.size(); ++b) {
-    const bool straddles = item_pos[cuts[b]] < kLzxFrameSize && item_pos[cuts[b + 1]] > kLzxFrameSize;
+    const bool straddles =
+        item_pos[cuts[b]] < kLzxFrameSize && item_pos[cuts[b + 1]] > kLzxFrameSize;
     WritePlanned(cuts[b], cuts[b + 1], !straddles, &pos, &trees, &reps, marks);
   }
 }
@@ -197,13 +197,9 @@ std::uint64_t LzxEncoder::CompressedSize() const { return state_->bits.ByteCount
 
 const std::vector<std::uint8_t>& LzxEncoder::Output() const { return state_->output; }
 
-const std::vector<std::uint64_t>& LzxEncoder::FrameOffsets() const {
-  return state_->frame_offsets;
-}
+const std::vector<std::uint64_t>& LzxEncoder::FrameOffsets() const { return state_->frame_offsets; }
 
-const std::vector<std::uint64_t>& LzxEncoder::FrameDigests() const {
-  return state_->frame_digests;
-}
+const std::vector<std::uint64_t>& LzxEncoder::FrameDigests() const { return state_->frame_digests; }
 
 LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, LzxLevel level) {
   LzxEncoder encoder(level);

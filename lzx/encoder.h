@@ -13,9 +13,9 @@ constexpr std::size_t kLzxFrameSize = 0x8000;
 constexpr std::size_t kLzxResetInterval = 2 * kLzxFrameSize;  // bytes between resets
 
 enum class LzxLevel {
-  kStore,    // uncompressed blocks only: the reference layout that every reader opens
-  kNormal,   // hash chains with lazy evaluation; the default
-  kBest,     // near-optimal parsing: the smallest output, several times slower
+  kStore,   // uncompressed blocks only: the reference layout that every reader opens
+  kNormal,  // hash chains with lazy evaluation; the default
+  kBest,    // near-optimal parsing: the smallest output, several times slower
 };
 
 // Where a streaming encoder's compressed bytes go, one finished reset interval at a time.

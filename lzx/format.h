@@ -10,14 +10,14 @@ namespace chm {
 constexpr int kLzxMinMatch = 2;
 constexpr int kLzxMaxMatch = 257;
 constexpr int kLzxNumChars = 256;
-constexpr int kLzxPositionSlots = 32;  // for a 2^16 window
+constexpr int kLzxPositionSlots = 32;                                  // for a 2^16 window
 constexpr int kLzxMainSymbols = kLzxNumChars + 8 * kLzxPositionSlots;  // 512
 constexpr int kLzxLengthSymbols = 249;
 constexpr int kLzxAlignedSymbols = 8;
 constexpr int kLzxPretreeSymbols = 20;
 constexpr int kLzxNumPrimaryLengths = 7;  // length headers 0..6 code lengths 2..8 directly
 
-constexpr int kLzxMaxMainCodeLength = 16;  // lengths travel as deltas mod 17
+constexpr int kLzxMaxMainCodeLength = 16;     // lengths travel as deltas mod 17
 constexpr int kLzxMaxPretreeCodeLength = 15;  // 4-bit fields
 constexpr int kLzxMaxAlignedCodeLength = 7;   // 3-bit fields
 
@@ -28,9 +28,7 @@ enum LzxBlockType { kLzxVerbatim = 1, kLzxAligned = 2, kLzxUncompressed = 3 };
 
 // Position slots 0..2 stand for the repeated offsets R0..R2; slot 3 and up carry a
 // "formatted offset" f = distance + 2 as the slot's base plus a footer of FooterBits(slot).
-inline int FooterBits(int slot) {
-  return slot < 4 ? 0 : slot / 2 - 1;
-}
+inline int FooterBits(int slot) { return slot < 4 ? 0 : slot / 2 - 1; }
 
 inline std::uint32_t SlotBase(int slot) {
   if (slot < 4) return static_cast<std::uint32_t>(slot);
@@ -38,9 +36,7 @@ inline std::uint32_t SlotBase(int slot) {
   return (static_cast<std::uint32_t>(2 | (slot & 1))) << bits;
 }
 
-inline int FloorLog2(std::uint32_t v) {
-  return 31 - __builtin_clz(v);
-}
+inline int FloorLog2(std::uint32_t v) { return 31 - __builtin_clz(v); }
 
 // Largest slot whose base does not exceed the formatted offset f (3 <= f <= 65535).
 inline int PositionSlot(std::uint32_t f) {
@@ -60,9 +56,8 @@ inline int MainSymbol(const LzxItem& item, int* slot_out) {
   if (item.length == 0) return item.value;
   const int slot = item.value < 3 ? item.value : PositionSlot(item.value);
   *slot_out = slot;
-  const int header = item.length - kLzxMinMatch < kLzxNumPrimaryLengths
-                         ? item.length - kLzxMinMatch
-                         : kLzxNumPrimaryLengths;
+  const int header = item.length - kLzxMinMatch < kLzxNumPrimaryLengths ? item.length - kLzxMinMatch
+                                                                        : kLzxNumPrimaryLengths;
   return kLzxNumChars + (slot << 3) + header;
 }
 

@@ -37,8 +37,8 @@ void HuffmanDepths(const std::uint32_t* sorted_freqs, int n, int* depths) {
 
 }  // namespace
 
-void BuildCodeLengths(const std::uint32_t* freqs, int count, int max_length,
-                      std::uint8_t* lengths, bool allow_empty) {
+void BuildCodeLengths(const std::uint32_t* freqs, int count, int max_length, std::uint8_t* lengths,
+                      bool allow_empty) {
   std::memset(lengths, 0, static_cast<std::size_t>(count));
   int order[kMaxSymbols];
   int n = 0;

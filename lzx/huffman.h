@@ -10,8 +10,8 @@ namespace chm {
 // symbols are used, symbols 0/1 are added so that the decoders, which reject incomplete
 // tables, accept it. With all frequencies zero and `allow_empty`, every length is 0 (the
 // length tree of a block without long matches).
-void BuildCodeLengths(const std::uint32_t* freqs, int count, int max_length,
-                      std::uint8_t* lengths, bool allow_empty = false);
+void BuildCodeLengths(const std::uint32_t* freqs, int count, int max_length, std::uint8_t* lengths,
+                      bool allow_empty = false);
 
 // Canonical code values for the lengths: shorter codes first, ties in symbol order.
 void BuildCanonicalCodes(const std::uint8_t* lengths, int count, std::uint16_t* codes);

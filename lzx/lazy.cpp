@@ -254,8 +254,7 @@ void LzxLazyParser::ParseWith(const LzxCostModel& costs, std::vector<LzxItem>* i
   origin_ += static_cast<std::int32_t>(kLzxResetInterval);
 }
 
-void LzxLazyParser::Parse(const std::uint8_t* data, std::size_t size,
-                          std::vector<LzxItem>* items) {
+void LzxLazyParser::Parse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items) {
   data_ = data;
   size_ = size;
   if (!have_costs_) {

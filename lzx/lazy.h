@@ -17,9 +17,9 @@ namespace chm {
 class LzxLazyParser {
  public:
   struct Params {
-    int depths[4];          // candidates walked on the chains of 12-, 8-, 4- and 3-byte prefixes
-    std::size_t nice_len;   // a match this long ends the search
-    std::size_t lazy_len;   // a match this long is taken without looking any further
+    int depths[4];         // candidates walked on the chains of 12-, 8-, 4- and 3-byte prefixes
+    std::size_t nice_len;  // a match this long ends the search
+    std::size_t lazy_len;  // a match this long is taken without looking any further
   };
 
   explicit LzxLazyParser(const Params& params);

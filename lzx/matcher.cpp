@@ -7,8 +7,7 @@
 
 namespace chm {
 
-LzxHashChains::LzxHashChains()
-    : head_(std::size_t{1} << kHashBits), prev_(kLzxResetInterval) {}
+LzxHashChains::LzxHashChains() : head_(std::size_t{1} << kHashBits), prev_(kLzxResetInterval) {}
 
 void LzxHashChains::Reset(const std::uint8_t* data, std::size_t size) {
   data_ = data;

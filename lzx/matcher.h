@@ -72,9 +72,9 @@ class LzxHashChains {
 };
 
 struct LzxLazyParams {
-  int depth;              // chain candidates per search
-  std::size_t nice_len;   // stop searching at this length
-  std::size_t lazy_len;   // matches this long are taken without looking one byte further
+  int depth;             // chain candidates per search
+  std::size_t nice_len;  // stop searching at this length
+  std::size_t lazy_len;  // matches this long are taken without looking one byte further
 };
 
 // Greedy parsing with one-step lazy evaluation over one reset interval (at most 64 KiB, whose

@@ -19,9 +19,8 @@ constexpr std::uint32_t kInfinite = std::numeric_limits<std::uint32_t>::max();
 constexpr LzxLazyParams kPricingParams = {/*depth=*/16, /*nice_len=*/32, /*lazy_len=*/32};
 
 int LengthHeader(std::size_t length) {
-  return length - kLzxMinMatch < kLzxNumPrimaryLengths
-             ? static_cast<int>(length) - kLzxMinMatch
-             : kLzxNumPrimaryLengths;
+  return length - kLzxMinMatch < kLzxNumPrimaryLengths ? static_cast<int>(length) - kLzxMinMatch
+                                                       : kLzxNumPrimaryLengths;
 }
 
 }  // namespace
@@ -73,8 +72,7 @@ void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
 }
 
 void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t size,
-                                        const LzxCostModel& costs,
-                                        std::vector<LzxItem>* items) {
+                                        const LzxCostModel& costs, std::vector<LzxItem>* items) {
   nodes_.resize(size + 1);
   for (std::size_t i = 1; i <= size; ++i) nodes_[i].cost = kInfinite;
   nodes_[0].cost = 0;
@@ -110,7 +108,8 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       for (std::size_t l = kLzxMinMatch; l <= len; ++l) {
         const int header = LengthHeader(l);
         std::uint32_t c = base + costs.main[kLzxNumChars + (k << 3) + header];
-        if (header == kLzxNumPrimaryLengths) c += costs.length[l - kLzxMinMatch - kLzxNumPrimaryLengths];
+        if (header == kLzxNumPrimaryLengths)
+          c += costs.length[l - kLzxMinMatch - kLzxNumPrimaryLengths];
         Node& to = nodes_[pos + l];
         if (c < to.cost) {
           to.cost = c;
@@ -137,7 +136,8 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       for (std::size_t l = shorter + 1; l <= len; ++l) {
         const int header = LengthHeader(l);
         std::uint32_t c = slot_base + costs.main[kLzxNumChars + (slot << 3) + header];
-        if (header == kLzxNumPrimaryLengths) c += costs.length[l - kLzxMinMatch - kLzxNumPrimaryLengths];
+        if (header == kLzxNumPrimaryLengths)
+          c += costs.length[l - kLzxMinMatch - kLzxNumPrimaryLengths];
         Node& to = nodes_[pos + l];
         if (c < to.cost) {
           to.cost = c;

@@ -12,10 +12,14 @@ constexpr int kPretreeBitsPerLength = 4;
 
 int ExtraBits(int symbol) {
   switch (symbol) {
-    case kPretreeZeros4: return 4;
-    case kPretreeZeros20: return 5;
-    case kPretreeSame: return 1;
-    default: return 0;
+    case kPretreeZeros4:
+      return 4;
+    case kPretreeZeros20:
+      return 5;
+    case kPretreeSame:
+      return 1;
+    default:
+      return 0;
   }
 }
 
@@ -25,8 +29,8 @@ std::uint8_t Delta(std::uint8_t old_len, std::uint8_t new_len) {
 
 }  // namespace
 
-void PrepareLengthList(const std::uint8_t* old_lengths, const std::uint8_t* new_lengths,
-                       int count, LzxLengthList* list) {
+void PrepareLengthList(const std::uint8_t* old_lengths, const std::uint8_t* new_lengths, int count,
+                       LzxLengthList* list) {
   list->ops.clear();
   int i = 0;
   while (i < count) {

@@ -30,8 +30,8 @@ struct LzxLengthList {
 };
 
 // Prepares the list turning `old_lengths` into `new_lengths` (count symbols).
-void PrepareLengthList(const std::uint8_t* old_lengths, const std::uint8_t* new_lengths,
-                       int count, LzxLengthList* list);
+void PrepareLengthList(const std::uint8_t* old_lengths, const std::uint8_t* new_lengths, int count,
+                       LzxLengthList* list);
 
 void WriteLengthList(const LzxLengthList& list, LzxBitWriter* bits);
 

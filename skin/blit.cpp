@@ -15,30 +15,28 @@ constexpr DWORD kRopAndNotSource = 0x00220326;
 // The nine copies of a nine-slice, corners first, then edges, then the centre.
 void DrawNineSlice(HDC canvas, int width, int height, HDC source, int sx, int sy, int sw, int sh,
                    int l, int t, int r, int b) {
-    const int w = width;
-    const int h = height;
-    if (l > 0 && t > 0) BitBlt(canvas, 0, 0, l, t, source, sx, sy, SRCCOPY);
-    if (r > 0 && t > 0) BitBlt(canvas, w - r, 0, r, t, source, sx + sw - r, sy, SRCCOPY);
-    if (l > 0 && b > 0) BitBlt(canvas, 0, h - b, l, b, source, sx, sy + sh - b, SRCCOPY);
-    if (r > 0 && b > 0) {
-        BitBlt(canvas, w - r, h - b, r, b, source, sx + sw - r, sy + sh - b, SRCCOPY);
-    }
-    if (l > 0) {
-        StretchBlt(canvas, 0, t, l, h - t - b, source, sx, sy + t, l, sh - t - b, SRCCOPY);
-    }
-    if (r > 0) {
-        StretchBlt(canvas, w - r, t, r, h - t - b, source, sx + sw - r, sy + t, r, sh - t - b,
-                   SRCCOPY);
-    }
-    if (t > 0) {
-        StretchBlt(canvas, l, 0, w - l - r, t, source, sx + l, sy, sw - l - r, t, SRCCOPY);
-    }
-    if (b > 0) {
-        StretchBlt(canvas, l, h - b, w - l - r, b, source, sx + l, sy + sh - b, sw - l - r, b,
-                   SRCCOPY);
-    }
-    StretchBlt(canvas, l, t, w - l - r, h - t - b, source, sx + l, sy + t, sw - l - r, sh - t - b,
-               SRCCOPY);
+  const int w = width;
+  const int h = height;
+  if (l > 0 && t > 0) BitBlt(canvas, 0, 0, l, t, source, sx, sy, SRCCOPY);
+  if (r > 0 && t > 0) BitBlt(canvas, w - r, 0, r, t, source, sx + sw - r, sy, SRCCOPY);
+  if (l > 0 && b > 0) BitBlt(canvas, 0, h - b, l, b, source, sx, sy + sh - b, SRCCOPY);
+  if (r > 0 && b > 0) {
+    BitBlt(canvas, w - r, h - b, r, b, source, sx + sw - r, sy + sh - b, SRCCOPY);
+  }
+  if (l > 0) {
+    StretchBlt(canvas, 0, t, l, h - t - b, source, sx, sy + t, l, sh - t - b, SRCCOPY);
+  }
+  if (r > 0) {
+    StretchBlt(canvas, w - r, t, r, h - t - b, source, sx + sw - r, sy + t, r, sh - t - b, SRCCOPY);
+  }
+  if (t > 0) {
+    StretchBlt(canvas, l, 0, w - l - r, t, source, sx + l, sy, sw - l - r, t, SRCCOPY);
+  }
+  if (b > 0) {
+    StretchBlt(canvas, l, h - b, w - l - r, b, source, sx + l, sy + sh - b, sw - l - r, b, SRCCOPY);
+  }
+  StretchBlt(canvas, l, t, w - l - r, h - t - b, source, sx + l, sy + t, sw - l - r, sh - t - b,
+             SRCCOPY);
 }
 
 }  // namespace
@@ -46,85 +44,85 @@ void DrawNineSlice(HDC canvas, int width, int height, HDC source, int sx, int sy
 int DrawSpritePiece(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,
                     int sourceY, int sourceWidth, int sourceHeight, int left, int top, int right,
                     int bottom, std::optional<COLORREF> keyColour) {
-    if (width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0) return 0;
-    HDC canvas = CreateCanvas(width, height);
-    if (left <= 0 && top <= 0 && right <= 0 && bottom <= 0) {
-        StretchBlt(canvas, 0, 0, width, height, source, sourceX + left, sourceY + top,
-                   sourceWidth - right, sourceHeight - bottom, SRCCOPY);
-    } else {
-        DrawNineSlice(canvas, width, height, source, sourceX, sourceY, sourceWidth, sourceHeight,
-                      left, top, right, bottom);
-    }
-    int result = 1;
-    if (keyColour) {
-        BlitTransparent(destination, x, y, width, height, canvas, 0, 0, *keyColour, nullptr);
-    } else {
-        result = BitBlt(destination, x, y, width, height, canvas, 0, 0, SRCCOPY);
-    }
-    ReleaseCanvas(canvas);
-    return result;
+  if (width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0) return 0;
+  HDC canvas = CreateCanvas(width, height);
+  if (left <= 0 && top <= 0 && right <= 0 && bottom <= 0) {
+    StretchBlt(canvas, 0, 0, width, height, source, sourceX + left, sourceY + top,
+               sourceWidth - right, sourceHeight - bottom, SRCCOPY);
+  } else {
+    DrawNineSlice(canvas, width, height, source, sourceX, sourceY, sourceWidth, sourceHeight, left,
+                  top, right, bottom);
+  }
+  int result = 1;
+  if (keyColour) {
+    BlitTransparent(destination, x, y, width, height, canvas, 0, 0, *keyColour, nullptr);
+  } else {
+    result = BitBlt(destination, x, y, width, height, canvas, 0, 0, SRCCOPY);
+  }
+  ReleaseCanvas(canvas);
+  return result;
 }
 
 void BlitTransparent(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,
                      int sourceY, COLORREF keyColour, HPALETTE palette) {
-    HDC display = CreateDCA(kDisplayDriver, nullptr, nullptr, nullptr);
-    HPALETTE halftone = nullptr;
-    if (!palette) {
-        halftone = CreateHalftonePalette(display);
-        palette = halftone;
-    }
-    COLORREF key = 0;
-    OleTranslateColor(keyColour, palette, &key);
-    key &= 0x00FFFFFF;
+  HDC display = CreateDCA(kDisplayDriver, nullptr, nullptr, nullptr);
+  HPALETTE halftone = nullptr;
+  if (!palette) {
+    halftone = CreateHalftonePalette(display);
+    palette = halftone;
+  }
+  COLORREF key = 0;
+  OleTranslateColor(keyColour, palette, &key);
+  key &= 0x00FFFFFF;
 
-    // What the destination shows now.
-    HDC backDc = CreateCompatibleDC(display);
-    HBITMAP backBitmap = CreateCompatibleBitmap(display, width, height);
-    HGDIOBJ backOldBitmap = SelectObject(backDc, backBitmap);
-    HPALETTE backOldPalette = SelectPalette(backDc, palette, TRUE);
-    RealizePalette(backDc);
-    BitBlt(backDc, 0, 0, width, height, destination, x, y, SRCCOPY);
+  // What the destination shows now.
+  HDC backDc = CreateCompatibleDC(display);
+  HBITMAP backBitmap = CreateCompatibleBitmap(display, width, height);
+  HGDIOBJ backOldBitmap = SelectObject(backDc, backBitmap);
+  HPALETTE backOldPalette = SelectPalette(backDc, palette, TRUE);
+  RealizePalette(backDc);
+  BitBlt(backDc, 0, 0, width, height, destination, x, y, SRCCOPY);
 
-    // The source, with the source DC's colours.
-    HDC sourceDc = CreateCompatibleDC(display);
-    HBITMAP sourceBitmap = CreateCompatibleBitmap(display, width, height);
-    HGDIOBJ sourceOldBitmap = SelectObject(sourceDc, sourceBitmap);
-    HPALETTE sourceOldPalette = SelectPalette(sourceDc, palette, TRUE);
-    RealizePalette(sourceDc);
-    SetBkColor(sourceDc, GetBkColor(source));
-    SetTextColor(sourceDc, GetTextColor(source));
-    BitBlt(sourceDc, 0, 0, width, height, source, sourceX, sourceY, SRCCOPY);
+  // The source, with the source DC's colours.
+  HDC sourceDc = CreateCompatibleDC(display);
+  HBITMAP sourceBitmap = CreateCompatibleBitmap(display, width, height);
+  HGDIOBJ sourceOldBitmap = SelectObject(sourceDc, sourceBitmap);
+  HPALETTE sourceOldPalette = SelectPalette(sourceDc, palette, TRUE);
+  RealizePalette(sourceDc);
+  SetBkColor(sourceDc, GetBkColor(source));
+  SetTextColor(sourceDc, GetTextColor(source));
+  BitBlt(sourceDc, 0, 0, width, height, source, sourceX, sourceY, SRCCOPY);
 
-    // A colour-to-monochrome copy turns pixels of the background colour into 1, all others into 0.
-    HDC maskDc = CreateCompatibleDC(display);
-    HBITMAP maskBitmap = CreateBitmap(width, height, 1, 1, nullptr);
-    HGDIOBJ maskOldBitmap = SelectObject(maskDc, maskBitmap);
-    SetBkColor(sourceDc, key);
-    SetTextColor(sourceDc, kWhite);
-    BitBlt(maskDc, 0, 0, width, height, sourceDc, 0, 0, SRCCOPY);
+  // A colour-to-monochrome copy turns pixels of the background colour into 1, all others into 0.
+  HDC maskDc = CreateCompatibleDC(display);
+  HBITMAP maskBitmap = CreateBitmap(width, height, 1, 1, nullptr);
+  HGDIOBJ maskOldBitmap = SelectObject(maskDc, maskBitmap);
+  SetBkColor(sourceDc, key);
+  SetTextColor(sourceDc, kWhite);
+  BitBlt(maskDc, 0, 0, width, height, sourceDc, 0, 0, SRCCOPY);
 
-    // Monochrome-to-colour copies map 1 to the background colour and 0 to the text colour:
-    // key pixels of the source become black, opaque pixels of the background become black.
-    SetTextColor(sourceDc, kBlack);
-    SetBkColor(sourceDc, kWhite);
-    BitBlt(sourceDc, 0, 0, width, height, maskDc, 0, 0, kRopAndNotSource);
-    BitBlt(backDc, 0, 0, width, height, maskDc, 0, 0, SRCAND);
-    BitBlt(backDc, 0, 0, width, height, sourceDc, 0, 0, SRCPAINT);
-    BitBlt(destination, x, y, width, height, backDc, 0, 0, SRCCOPY);
+  // Monochrome-to-colour copies map 1 to the background colour and 0 to the text colour:
+  // key pixels of the source become black, opaque pixels of the background become black.
+  SetTextColor(sourceDc, kBlack);
+  SetBkColor(sourceDc, kWhite);
+  BitBlt(sourceDc, 0, 0, width, height, maskDc, 0, 0, kRopAndNotSource);
+  BitBlt(backDc, 0, 0, width, height, maskDc, 0, 0, SRCAND);
+  BitBlt(backDc, 0, 0, width, height, sourceDc, 0, 0, SRCPAINT);
+  BitBlt(destination, x, y, width, height, backDc, 0, 0, SRCCOPY);
 
-    SelectObject(sourceDc, sourceOldBitmap);
-    DeleteObject(sourceBitmap);
-    SelectPalette(sourceDc, sourceOldPalette, TRUE);
-    RealizePalette(sourceDc);
-    DeleteDC(sourceDc);
-    SelectObject(backDc, backOldBitmap);
-    DeleteObject(backBitmap);
-    SelectPalette(backDc, backOldPalette, FALSE);
-    RealizePalette(backDc);
-    DeleteDC(backDc);
-    SelectObject(maskDc, maskOldBitmap);
-    DeleteObject(maskBitmap);
-    DeleteDC(maskDc);
-    if (halftone) DeleteObject(halftone);
-    DeleteDC(display);
+  SelectObject(sourceDc, sourceOldBitmap);
+  DeleteObject(sourceBitmap);
+  SelectPalette(sourceDc, sourceOldPalette, TRUE);
+  RealizePalette(sourceDc);
+  DeleteDC(sourceDc);
+  SelectObject(backDc, backOldBitmap);
+  DeleteObject(backBitmap);
+  SelectPalette(backDc, backOldPalette, FALSE);
+  RealizePalette(backDc);
+  DeleteDC(backDc);
+  SelectObject(maskDc, maskOldBitmap);
+  DeleteObject(maskBitmap);
+  DeleteDC(maskDc);
+  if (halftone) DeleteObject(halftone);
+  DeleteDC(display);
 }

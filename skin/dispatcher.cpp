@@ -15,7 +15,7 @@ using SkinHandler = LRESULT (*)(WNDPROC previous, HWND window, UINT message, WPA
                                 LPARAM lParam);
 
 LRESULT PassToPrevious(WNDPROC previous, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return CallWindowProcA(previous, window, message, wParam, lParam);
+  return CallWindowProcA(previous, window, message, wParam, lParam);
 }
 
 // WM_ENTERIDLE names a modal dialog box or menu of the owner; WM_CTLCOLORLISTBOX a list box, for
@@ -23,9 +23,9 @@ LRESULT PassToPrevious(WNDPROC previous, HWND window, UINT message, WPARAM wPara
 // here, after the previous procedure has answered (its brush is the WM_CTLCOLORLISTBOX result).
 LRESULT AttachNamedWindow(WNDPROC previous, HWND window, UINT message, WPARAM wParam,
                           LPARAM lParam) {
-    LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
-    if (lParam != 0) AttachWindow(reinterpret_cast<HWND>(lParam));
-    return result;
+  LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
+  if (lParam != 0) AttachWindow(reinterpret_cast<HWND>(lParam));
+  return result;
 }
 
 // A left-button release can change the value of controls other than the one released on (the
@@ -33,14 +33,14 @@ LRESULT AttachNamedWindow(WNDPROC previous, HWND window, UINT message, WPARAM wP
 // same parent is drawn again.
 LRESULT OnLButtonUpAndRefresh(WNDPROC previous, HWND window, UINT message, WPARAM wParam,
                               LPARAM lParam) {
-    LRESULT result = OnLButtonUp(previous, window, message, wParam, lParam);
-    RefreshSiblings(window);
-    return result;
+  LRESULT result = OnLButtonUp(previous, window, message, wParam, lParam);
+  RefreshSiblings(window);
+  return result;
 }
 
 struct Route {
-    UINT Message;
-    SkinHandler Handler;
+  UINT Message;
+  SkinHandler Handler;
 };
 
 // The messages the engine takes; every other message goes to the previous procedure.
@@ -66,24 +66,24 @@ constexpr Route kRoutes[] = {
 };
 
 SkinHandler FindHandler(UINT message) {
-    for (const Route& route : kRoutes) {
-        if (route.Message == message) return route.Handler;
-    }
-    return PassToPrevious;
+  for (const Route& route : kRoutes) {
+    if (route.Message == message) return route.Handler;
+  }
+  return PassToPrevious;
 }
 
 }  // namespace
 
 LRESULT CALLBACK SkinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!window) return 0;
-    WNDPROC previous = reinterpret_cast<WNDPROC>(GetSkinProp(window, kPropProcAddr));
-    // Still installed but no longer (or not yet) skinned.
-    if (!previous) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_DESTROY) {
-        // The previous procedure sees WM_DESTROY only after the engine has let go of the window
-        // and, for a form, of all its descendants.
-        DetachWindow(window);
-        return CallWindowProcA(previous, window, message, wParam, lParam);
-    }
-    return FindHandler(message)(previous, window, message, wParam, lParam);
+  if (!window) return 0;
+  WNDPROC previous = reinterpret_cast<WNDPROC>(GetSkinProp(window, kPropProcAddr));
+  // Still installed but no longer (or not yet) skinned.
+  if (!previous) return DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_DESTROY) {
+    // The previous procedure sees WM_DESTROY only after the engine has let go of the window
+    // and, for a form, of all its descendants.
+    DetachWindow(window);
+    return CallWindowProcA(previous, window, message, wParam, lParam);
+  }
+  return FindHandler(message)(previous, window, message, wParam, lParam);
 }

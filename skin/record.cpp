@@ -21,8 +21,8 @@ constexpr const char* kFaceBitmapNames[kVisualStateCount] = {"0BMP", "1BMP", "2B
 constexpr int kClassNameCapacity = 255;
 
 struct KindName {
-    const char* Name;
-    ControlKind Kind;
+  const char* Name;
+  ControlKind Kind;
 };
 
 constexpr KindName kKindNames[] = {
@@ -61,30 +61,30 @@ const char* FaceDcPropName(int state) { return kFaceDcNames[state & 3]; }
 const char* FaceBitmapPropName(int state) { return kFaceBitmapNames[state & 3]; }
 
 LONG_PTR GetSkinProp(HWND window, const char* name) {
-    return reinterpret_cast<LONG_PTR>(GetPropA(window, name));
+  return reinterpret_cast<LONG_PTR>(GetPropA(window, name));
 }
 
 void SetSkinProp(HWND window, const char* name, LONG_PTR value) {
-    SetPropA(window, name, reinterpret_cast<HANDLE>(value));
+  SetPropA(window, name, reinterpret_cast<HANDLE>(value));
 }
 
 void RemoveSkinProp(HWND window, const char* name) { RemovePropA(window, name); }
 
 std::string GetWindowClassName(HWND window) {
-    char buffer[kClassNameCapacity] = {};
-    if (GetClassNameA(window, buffer, kClassNameCapacity) == 0) return std::string();
-    return std::string(buffer, std::find(buffer, buffer + kClassNameCapacity, '\0'));
+  char buffer[kClassNameCapacity] = {};
+  if (GetClassNameA(window, buffer, kClassNameCapacity) == 0) return std::string();
+  return std::string(buffer, std::find(buffer, buffer + kClassNameCapacity, '\0'));
 }
 
 ControlKind KindOfClassName(const std::string& className) {
-    std::string lower(className);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const KindName& entry : kKindNames) {
-        if (lower == entry.Name) return entry.Kind;
-    }
-    if (lower.compare(0, sizeof kGridPrefix - 1, kGridPrefix) == 0) return ControlKind::Grid;
-    return ControlKind::Other;
+  std::string lower(className);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (const KindName& entry : kKindNames) {
+    if (lower == entry.Name) return entry.Kind;
+  }
+  if (lower.compare(0, sizeof kGridPrefix - 1, kGridPrefix) == 0) return ControlKind::Grid;
+  return ControlKind::Other;
 }
 
 ControlKind GetControlKind(HWND window) { return KindOfClassName(GetWindowClassName(window)); }

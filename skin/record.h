@@ -37,18 +37,18 @@ void SetSkinProp(HWND window, const char* name, LONG_PTR value);
 void RemoveSkinProp(HWND window, const char* name);
 
 enum class ControlKind {
-    Form,
-    CommandButton,
-    ComboBox,
-    DriveListBox,
-    CheckBox,
-    OptionButton,
-    ProgressBar,
-    Header,
-    DataList,
-    ComboList,
-    Grid,
-    Other,
+  Form,
+  CommandButton,
+  ComboBox,
+  DriveListBox,
+  CheckBox,
+  OptionButton,
+  ProgressBar,
+  Header,
+  DataList,
+  ComboList,
+  Grid,
+  Other,
 };
 
 // The class name as the platform reports it (not lower-cased); empty when it cannot be read.

@@ -6,9 +6,9 @@
 #include <cstdint>
 
 struct SpriteImageData {
-    int Width;
-    int Height;
-    const std::uint32_t* Pixels;  // Width * Height values
+  int Width;
+  int Height;
+  const std::uint32_t* Pixels;  // Width * Height values
 };
 
 constexpr int kSpriteImageCount = 5;

@@ -13,53 +13,53 @@ HDC* const kSkinImages[kSpriteImageCount] = {&SkinImage1, &SkinImage2, &SkinImag
 }  // namespace
 
 HDC CreateCanvas(int width, int height) {
-    HDC display = CreateDCA(kDisplayDriver, nullptr, nullptr, nullptr);
-    if (!display) return nullptr;
-    HDC canvas = CreateCompatibleDC(display);
-    if (!canvas) {
-        DeleteDC(display);
-        return nullptr;
-    }
-    // Compatible with the display, not with the memory DC: a bitmap compatible with a fresh
-    // memory DC would be monochrome.
-    HBITMAP bitmap = CreateCompatibleBitmap(display, width, height);
-    if (!bitmap) {
-        DeleteDC(canvas);
-        DeleteDC(display);
-        return nullptr;
-    }
-    SelectObject(canvas, bitmap);
+  HDC display = CreateDCA(kDisplayDriver, nullptr, nullptr, nullptr);
+  if (!display) return nullptr;
+  HDC canvas = CreateCompatibleDC(display);
+  if (!canvas) {
     DeleteDC(display);
-    return canvas;
+    return nullptr;
+  }
+  // Compatible with the display, not with the memory DC: a bitmap compatible with a fresh
+  // memory DC would be monochrome.
+  HBITMAP bitmap = CreateCompatibleBitmap(display, width, height);
+  if (!bitmap) {
+    DeleteDC(canvas);
+    DeleteDC(display);
+    return nullptr;
+  }
+  SelectObject(canvas, bitmap);
+  DeleteDC(display);
+  return canvas;
 }
 
 void ReleaseCanvas(HDC canvas) {
-    if (!canvas) return;
-    // Deleting the DC first deselects the bitmap, which may then be deleted.
-    HGDIOBJ bitmap = GetCurrentObject(canvas, OBJ_BITMAP);
-    DeleteDC(canvas);
-    DeleteObject(bitmap);
+  if (!canvas) return;
+  // Deleting the DC first deselects the bitmap, which may then be deleted.
+  HGDIOBJ bitmap = GetCurrentObject(canvas, OBJ_BITMAP);
+  DeleteDC(canvas);
+  DeleteObject(bitmap);
 }
 
 void BuildSkinImages() {
-    for (int i = 0; i < kSpriteImageCount; ++i) {
-        const SpriteImageData& data = kSpriteImageData[i];
-        *kSkinImages[i] = CreateCanvas(data.Width, data.Height);
+  for (int i = 0; i < kSpriteImageCount; ++i) {
+    const SpriteImageData& data = kSpriteImageData[i];
+    *kSkinImages[i] = CreateCanvas(data.Width, data.Height);
+  }
+  for (int i = 0; i < kSpriteImageCount; ++i) {
+    const SpriteImageData& data = kSpriteImageData[i];
+    HDC image = *kSkinImages[i];
+    for (int y = 0; y < data.Height; ++y) {
+      for (int x = 0; x < data.Width; ++x) {
+        SetPixel(image, x, y, data.Pixels[y * data.Width + x]);
+      }
     }
-    for (int i = 0; i < kSpriteImageCount; ++i) {
-        const SpriteImageData& data = kSpriteImageData[i];
-        HDC image = *kSkinImages[i];
-        for (int y = 0; y < data.Height; ++y) {
-            for (int x = 0; x < data.Width; ++x) {
-                SetPixel(image, x, y, data.Pixels[y * data.Width + x]);
-            }
-        }
-    }
+  }
 }
 
 void ReleaseSkinImages() {
-    for (HDC* image : kSkinImages) {
-        ReleaseCanvas(*image);
-        *image = nullptr;
-    }
+  for (HDC* image : kSkinImages) {
+    ReleaseCanvas(*image);
+    *image = nullptr;
+  }
 }

@@ -4,21 +4,56 @@ namespace chm {
 
 unsigned CodePageForLcid(std::uint32_t lcid) {
   switch (lcid & 0xFFFF) {
-    case 0x0804: case 0x1004: return 936;
-    case 0x0404: case 0x0C04: case 0x1404: return 950;
-    case 0x0411: return 932;
-    case 0x0412: return 949;
-    case 0x041E: return 874;
-    case 0x0419: case 0x0422: case 0x0423: case 0x0402: case 0x042F: case 0x0C1A: return 1251;
-    case 0x0415: case 0x0405: case 0x040E: case 0x041B: case 0x0424: case 0x041A: case 0x0418:
-    case 0x041C: return 1250;
-    case 0x0408: return 1253;
-    case 0x041F: case 0x042C: return 1254;
-    case 0x040D: return 1255;
-    case 0x0401: case 0x0801: case 0x0C01: case 0x0429: case 0x0420: return 1256;
-    case 0x0425: case 0x0426: case 0x0427: return 1257;
-    case 0x042A: return 1258;
-    default: return 1252;
+    case 0x0804:
+    case 0x1004:
+      return 936;
+    case 0x0404:
+    case 0x0C04:
+    case 0x1404:
+      return 950;
+    case 0x0411:
+      return 932;
+    case 0x0412:
+      return 949;
+    case 0x041E:
+      return 874;
+    case 0x0419:
+    case 0x0422:
+    case 0x0423:
+    case 0x0402:
+    case 0x042F:
+    case 0x0C1A:
+      return 1251;
+    case 0x0415:
+    case 0x0405:
+    case 0x040E:
+    case 0x041B:
+    case 0x0424:
+    case 0x041A:
+    case 0x0418:
+    case 0x041C:
+      return 1250;
+    case 0x0408:
+      return 1253;
+    case 0x041F:
+    case 0x042C:
+      return 1254;
+    case 0x040D:
+      return 1255;
+    case 0x0401:
+    case 0x0801:
+    case 0x0C01:
+    case 0x0429:
+    case 0x0420:
+      return 1256;
+    case 0x0425:
+    case 0x0426:
+    case 0x0427:
+      return 1257;
+    case 0x042A:
+      return 1258;
+    default:
+      return 1252;
   }
 }
 

@@ -32,12 +32,12 @@ bool FromWide(unsigned code_page, const std::wstring& in, std::string* out) {
   // UTF-8 accepts neither flag nor the default-character pointer.
   DWORD flags = code_page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
   BOOL* used = code_page == CP_UTF8 ? nullptr : &used_default;
-  int n = WideCharToMultiByte(code_page, flags, in.data(), static_cast<int>(in.size()), nullptr,
-                              0, nullptr, used);
+  int n = WideCharToMultiByte(code_page, flags, in.data(), static_cast<int>(in.size()), nullptr, 0,
+                              nullptr, used);
   if (n <= 0 || used_default) return false;
   out->resize(n);
-  n = WideCharToMultiByte(code_page, flags, in.data(), static_cast<int>(in.size()), out->data(),
-                          n, nullptr, used);
+  n = WideCharToMultiByte(code_page, flags, in.data(), static_cast<int>(in.size()), out->data(), n,
+                          nullptr, used);
   return n > 0 && !used_default;
 }
 

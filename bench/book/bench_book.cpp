@@ -26,9 +26,11 @@ class SilentPlatform : public PosixBookPlatform {
 };
 
 std::string ChapterText(int i) {
-  std::string s = "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
-                  "charset=gb2312\">\r\n<style>p{margin:0}</style>\r\n";
-  s += "<title>Chapter " + std::to_string(i) + " \xB5\xDA\xD2\xBB\xD5\xC2</title>\r\n</head>\r\n<body>\r\n";
+  std::string s =
+      "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
+      "charset=gb2312\">\r\n<style>p{margin:0}</style>\r\n";
+  s += "<title>Chapter " + std::to_string(i) +
+       " \xB5\xDA\xD2\xBB\xD5\xC2</title>\r\n</head>\r\n<body>\r\n";
   while (s.size() < 20000)
     s += "<p>\xD5\xE2\xCA\xC7\xD2\xBB\xB6\xCE\xD5\xFD\xCE\xC4 the quick brown fox " +
          std::to_string(s.size()) + "</p>\r\n";
@@ -63,7 +65,10 @@ int main(int argc, char** argv) {
     std::string text = ChapterText(i);
     bytes += text.size();
     std::FILE* f = std::fopen((folder + "/" + name).c_str(), "wb");
-    if (!f) { std::perror(name); return 1; }
+    if (!f) {
+      std::perror(name);
+      return 1;
+    }
     std::fwrite(text.data(), 1, text.size(), f);
     std::fclose(f);
   }
@@ -90,7 +95,8 @@ int main(int argc, char** argv) {
   std::printf("BuildBook (titles read once):   best %.3f s, median %.3f s\n", builds[0], builds[2]);
   std::printf("four title reads per chapter:   best %.3f s, median %.3f s (reads alone)\n",
               baselines[0], baselines[2]);
-  std::printf("ratio build/baseline (median): %.2f; goal: build under 1 s\n", builds[2] / baselines[2]);
+  std::printf("ratio build/baseline (median): %.2f; goal: build under 1 s\n",
+              builds[2] / baselines[2]);
   if (remove) std::system(("rm -rf '" + folder + "'").c_str());
   return 0;
 }

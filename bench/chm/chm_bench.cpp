@@ -2,8 +2,9 @@
 // Makes help projects with the folivane command line (--no-compile), compiles each with our
 // hhc (default level, --best and --store) and with chmcmd, and prints input bytes, book bytes,
 // wall time and peak memory of each, with the ratios ours/chmcmd. Goals for the default level:
-// book <= 0.97 x chmcmd, >= 10 x faster, < 64 MB peak (every level stays under that). --pages adds a project of the .htm and
-// .html files found under DIR (real pages), stored flat under numbered names.
+// book <= 0.97 x chmcmd, >= 10 x faster, < 64 MB peak (every level stays under that). --pages adds
+// a project of the .htm and .html files found under DIR (real pages), stored flat under numbered
+// names.
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/resource.h>
@@ -68,10 +69,12 @@ std::uintmax_t FolderBytes(const fs::path& dir) {
 void GenerateChapters(const fs::path& dir, int count) {
   fs::create_directories(dir / "images");
   std::mt19937 rng(12345);
-  const char* zh[] = {"春天", "种子", "发芽", "浇水", "阳光", "土壤", "收获", "计划", "花园", "果实",
-                      "我们", "可以", "这个", "时候", "需要", "注意", "方法", "温度", "每天", "观察"};
-  const char* en[] = {"the", "garden", "seed", "water", "light", "soil", "harvest", "plan", "grows",
-                      "every", "morning", "carefully", "leaves", "roots", "season", "weather"};
+  const char* zh[] = {"春天", "种子", "发芽", "浇水", "阳光", "土壤", "收获",
+                      "计划", "花园", "果实", "我们", "可以", "这个", "时候",
+                      "需要", "注意", "方法", "温度", "每天", "观察"};
+  const char* en[] = {"the",     "garden", "seed",   "water",  "light",   "soil",
+                      "harvest", "plan",   "grows",  "every",  "morning", "carefully",
+                      "leaves",  "roots",  "season", "weather"};
   // Pages are GBK like the project; the vocabulary is converted once with iconv.
   std::vector<std::string> zh_gbk;
   {
@@ -103,27 +106,36 @@ void GenerateChapters(const fs::path& dir, int count) {
     std::string page =
         "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n<html>\r\n<head>\r\n"
         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\r\n"
-        "<title>Chapter " + std::to_string(c) + " " + zh_gbk[c % zh_gbk.size()] + "</title>\r\n"
+        "<title>Chapter " +
+        std::to_string(c) + " " + zh_gbk[c % zh_gbk.size()] +
+        "</title>\r\n"
         "<style type=\"text/css\">body{font-family:SimSun;font-size:12pt;margin:10px}"
         "p{line-height:150%;text-indent:2em}td{border:1px solid #ccc;padding:4px}</style>\r\n"
         "</head>\r\n<body bgcolor=\"#FFFFFF\">\r\n<table width=\"100%\" class=\"nav\"><tr>"
-        "<td><a href=\"" + chapter_name(c > 0 ? c - 1 : 0) + "\">&lt;&lt; Previous</a></td>"
-        "<td align=\"right\"><a href=\"" + chapter_name(c + 1 < count ? c + 1 : c) + "\">Next &gt;&gt;</a></td>"
-        "</tr></table>\r\n<h1>Chapter " + std::to_string(c) + "</h1>\r\n";
+        "<td><a href=\"" +
+        chapter_name(c > 0 ? c - 1 : 0) +
+        "\">&lt;&lt; Previous</a></td>"
+        "<td align=\"right\"><a href=\"" +
+        chapter_name(c + 1 < count ? c + 1 : c) +
+        "\">Next &gt;&gt;</a></td>"
+        "</tr></table>\r\n<h1>Chapter " +
+        std::to_string(c) + "</h1>\r\n";
     int paragraphs = 10 + static_cast<int>(rng() % 12);
     for (int p = 0; p < paragraphs; ++p) {
       page += "<p class=\"body\">";
       int words = 30 + static_cast<int>(rng() % 50);
       for (int w = 0; w < words; ++w) {
-        if (rng() % 3 == 0) page += std::string(en[rng() % 16]) + " ";
-        else page += zh_gbk[rng() % zh_gbk.size()];
+        if (rng() % 3 == 0)
+          page += std::string(en[rng() % 16]) + " ";
+        else
+          page += zh_gbk[rng() % zh_gbk.size()];
       }
       page += "</p>\r\n";
       if (p % 5 == 2) {
         page += "<table border=\"0\" cellpadding=\"2\" cellspacing=\"0\">\r\n";
         for (int r = 0; r < 4; ++r) {
-          page += "<tr><td>" + std::to_string(rng() % 1000) + "</td><td>" + zh_gbk[rng() % zh_gbk.size()] +
-                  "</td><td>" + en[rng() % 16] + "</td></tr>\r\n";
+          page += "<tr><td>" + std::to_string(rng() % 1000) + "</td><td>" +
+                  zh_gbk[rng() % zh_gbk.size()] + "</td><td>" + en[rng() % 16] + "</td></tr>\r\n";
         }
         page += "</table>\r\n";
       }
@@ -132,7 +144,9 @@ void GenerateChapters(const fs::path& dir, int count) {
                 ".png\" width=\"320\" height=\"240\" alt=\"figure\"></p>\r\n";
       }
     }
-    page += "<hr>\r\n<p class=\"footer\">Copyright &copy; Folivane sample text.</p>\r\n</body>\r\n</html>\r\n";
+    page +=
+        "<hr>\r\n<p class=\"footer\">Copyright &copy; Folivane sample "
+        "text.</p>\r\n</body>\r\n</html>\r\n";
     std::ofstream(dir / name, std::ios::binary) << page;
   }
 }
@@ -156,8 +170,10 @@ void CopyWithGbkNames(const fs::path& from, const fs::path& to) {
   fs::create_directories(to);
   for (const auto& e : fs::directory_iterator(from)) {
     fs::path target = to / GbkName(e.path().filename().string());
-    if (e.is_directory()) CopyWithGbkNames(e.path(), target);
-    else if (e.path().extension() != ".chm") fs::copy_file(e.path(), target);
+    if (e.is_directory())
+      CopyWithGbkNames(e.path(), target);
+    else if (e.path().extension() != ".chm")
+      fs::copy_file(e.path(), target);
   }
 }
 
@@ -193,15 +209,15 @@ void PrintRow(const char* name, const Measure& m) {
 // The goals are the default level's; the other levels are printed for comparison.
 void PrintRatios(const char* name, const Measure& ours, const Measure& theirs, bool goals) {
   if (!theirs.book_bytes || !ours.book_bytes) return;
-  std::printf("  %-12s ratio ours/chmcmd: size %.3f%s, time %.3f%s, memory %.2f; ours peak %.1f MB%s\n",
-              name, double(ours.book_bytes) / double(theirs.book_bytes),
-              goals ? " (goal <= 0.97)" : "", ours.seconds / theirs.seconds,
-              goals ? " (goal <= 0.10)" : "", double(ours.peak_kb) / double(theirs.peak_kb),
-              ours.peak_kb / 1024.0, goals ? " (goal < 64)" : "");
+  std::printf(
+      "  %-12s ratio ours/chmcmd: size %.3f%s, time %.3f%s, memory %.2f; ours peak %.1f MB%s\n",
+      name, double(ours.book_bytes) / double(theirs.book_bytes), goals ? " (goal <= 0.97)" : "",
+      ours.seconds / theirs.seconds, goals ? " (goal <= 0.10)" : "",
+      double(ours.peak_kb) / double(theirs.peak_kb), ours.peak_kb / 1024.0,
+      goals ? " (goal < 64)" : "");
 }
 
-Measure RunOurs(const std::vector<std::string>& options, const fs::path& dir,
-                const fs::path& chm) {
+Measure RunOurs(const std::vector<std::string>& options, const fs::path& dir, const fs::path& chm) {
   std::vector<std::string> argv = {std::string(FOLIVANE_BIN_DIR) + "/hhc"};
   argv.insert(argv.end(), options.begin(), options.end());
   argv.push_back("chm_hhp.hhp");
@@ -250,9 +266,12 @@ int main(int argc, char** argv) {
   fs::path pages_from;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--chapters" && i + 1 < argc) chapters = std::atoi(argv[++i]);
-    else if (a == "--pages" && i + 1 < argc) pages_from = argv[++i];
-    else work = a;
+    if (a == "--chapters" && i + 1 < argc)
+      chapters = std::atoi(argv[++i]);
+    else if (a == "--pages" && i + 1 < argc)
+      pages_from = argv[++i];
+    else
+      work = a;
   }
   const std::string folivane = std::string(FOLIVANE_BIN_DIR) + "/folivane";
   fs::remove_all(work);

@@ -43,10 +43,10 @@ std::vector<std::uint8_t> ReadHtmlTree(int argc, char** argv) {
 std::vector<std::uint8_t> GenerateHtml(std::size_t size) {
   std::mt19937 rng(1234);
   std::vector<std::string> vocabulary;
-  const char* const kSyllables[] = {"con", "fig", "ure", "win", "dow", "set", "ting", "tab",
-                                    "le", "in", "dex", "op", "tion", "ed", "er", "al", "ly",
-                                    "pro", "ces", "sor", "val", "ue", "re", "turn", "map",
-                                    "file", "name", "path", "help", "view", "ic", "on"};
+  const char* const kSyllables[] = {"con", "fig",  "ure",  "win",  "dow",  "set",  "ting", "tab",
+                                    "le",  "in",   "dex",  "op",   "tion", "ed",   "er",   "al",
+                                    "ly",  "pro",  "ces",  "sor",  "val",  "ue",   "re",   "turn",
+                                    "map", "file", "name", "path", "help", "view", "ic",   "on"};
   for (int i = 0; i < 4000; ++i) {
     std::string w;
     const int parts = 1 + static_cast<int>(rng() % 3);
@@ -70,12 +70,15 @@ std::vector<std::uint8_t> GenerateHtml(std::size_t size) {
   };
   std::string out;
   for (int page = 0; out.size() < size; ++page) {
-    out += "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n<html>\n<head>\n"
-           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\n"
-           "<title>" + sentence(3) + "</title>\n<link rel=\"stylesheet\" type=\"text/css\" "
-           "href=\"../styles/book.css\">\n</head>\n<body>\n<div class=\"nav\"><a href=\"page" +
-           std::to_string(page - 1) + ".html\">Previous</a> | <a href=\"page" +
-           std::to_string(page + 1) + ".html\">Next</a></div>\n";
+    out +=
+        "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n<html>\n<head>\n"
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\n"
+        "<title>" +
+        sentence(3) +
+        "</title>\n<link rel=\"stylesheet\" type=\"text/css\" "
+        "href=\"../styles/book.css\">\n</head>\n<body>\n<div class=\"nav\"><a href=\"page" +
+        std::to_string(page - 1) + ".html\">Previous</a> | <a href=\"page" +
+        std::to_string(page + 1) + ".html\">Next</a></div>\n";
     const int sections = 2 + static_cast<int>(rng() % 5);
     for (int s = 0; s < sections; ++s) {
       out += "<h2><a name=\"s" + std::to_string(s) + "\"></a>" + sentence(4) + "</h2>\n";
@@ -93,8 +96,8 @@ std::vector<std::uint8_t> GenerateHtml(std::size_t size) {
       if (rng() % 4 == 0) {
         out += "<table border=\"1\" cellpadding=\"2\">\n";
         for (int r = 0; r < 4; ++r) {
-          out += "<tr><td>" + word() + "</td><td>" + std::to_string(rng() % 100000) +
-                 "</td><td>" + sentence(4) + "</td></tr>\n";
+          out += "<tr><td>" + word() + "</td><td>" + std::to_string(rng() % 100000) + "</td><td>" +
+                 sentence(4) + "</td></tr>\n";
         }
         out += "</table>\n";
       }
@@ -106,7 +109,9 @@ std::vector<std::uint8_t> GenerateHtml(std::size_t size) {
         out += "</pre>\n";
       }
     }
-    out += "<div class=\"footer\">Copyright &copy; 2024. All rights reserved.</div>\n</body>\n</html>\n";
+    out +=
+        "<div class=\"footer\">Copyright &copy; 2024. All rights "
+        "reserved.</div>\n</body>\n</html>\n";
   }
   out.resize(size);
   return std::vector<std::uint8_t>(out.begin(), out.end());
@@ -122,8 +127,8 @@ int main(int argc, char** argv) {
     --argc;
     ++argv;
   }
-  const std::vector<std::uint8_t> input = argc > 1 ? ReadHtmlTree(argc, argv)
-                                                   : GenerateHtml(kGeneratedSize);
+  const std::vector<std::uint8_t> input =
+      argc > 1 ? ReadHtmlTree(argc, argv) : GenerateHtml(kGeneratedSize);
   std::printf("input: %zu bytes of %s HTML\n", input.size(), argc > 1 ? "real" : "generated");
   const struct {
     chm::LzxLevel level;

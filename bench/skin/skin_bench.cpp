@@ -12,34 +12,35 @@
 namespace {
 
 double MicrosecondsPerCall(void (*operation)(HWND), HWND button, int calls) {
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < calls; ++i) operation(button);
-    QueryPerformanceCounter(&end);
-    return 1e6 * static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart / calls;
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  for (int i = 0; i < calls; ++i) operation(button);
+  QueryPerformanceCounter(&end);
+  return 1e6 * static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart / calls;
 }
 
 void PresentHalfFaded(HWND button) {
-    SetSkinProp(button, kPropAlphaLevel, 128);
-    PresentButtonFace(button, nullptr);
+  SetSkinProp(button, kPropAlphaLevel, 128);
+  PresentButtonFace(button, nullptr);
 }
 
 }  // namespace
 
 int main() {
-    HWND form = nullptr;
-    HWND button = bench::CreateSkinnedBenchButton(form);
+  HWND form = nullptr;
+  HWND button = bench::CreateSkinnedBenchButton(form);
 
-    MicrosecondsPerCall(PresentHalfFaded, button, 50);  // warm-up
-    for (int round = 1; round <= 3; ++round) {
-        const double present = MicrosecondsPerCall(PresentHalfFaded, button, 2000);
-        const double render = MicrosecondsPerCall(RenderButtonFaces, button, 500);
-        std::printf("round %d: PresentButtonFace (alpha 128) %.1f us, RenderButtonFaces %.1f us; "
-                    "one present uses %.2f%% of a 15 ms fade tick\n",
-                    round, present, render, 100.0 * present / 15000.0);
-    }
-    DetachSkin(form);
-    DestroyWindow(form);
-    return 0;
+  MicrosecondsPerCall(PresentHalfFaded, button, 50);  // warm-up
+  for (int round = 1; round <= 3; ++round) {
+    const double present = MicrosecondsPerCall(PresentHalfFaded, button, 2000);
+    const double render = MicrosecondsPerCall(RenderButtonFaces, button, 500);
+    std::printf(
+        "round %d: PresentButtonFace (alpha 128) %.1f us, RenderButtonFaces %.1f us; "
+        "one present uses %.2f%% of a 15 ms fade tick\n",
+        round, present, render, 100.0 * present / 15000.0);
+  }
+  DetachSkin(form);
+  DestroyWindow(form);
+  return 0;
 }

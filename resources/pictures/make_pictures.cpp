@@ -122,56 +122,26 @@ Picture DrawBookIcon() {
 // --- the help picture -------------------------------------------------------------------------
 
 const std::vector<std::string> kQuestionMark = {
-    ".####.",
-    "##..##",
-    "....##",
-    "...##.",
-    "..##..",
-    "..##..",
-    "......",
-    "..##..",
-    "..##..",
+    ".####.", "##..##", "....##", "...##.", "..##..", "..##..", "......", "..##..", "..##..",
 };
 
 // 帮 and 助, 12 x 12 each.
 const std::vector<std::string> kBang = {
-    ".#####.####.",
-    "...#...#..#.",
-    ".#####.#.#..",
-    "...#...#..#.",
-    "######.#..#.",
-    "..#....#.##.",
-    ".#.....#....",
-    "..########..",
-    "..#..#...#..",
-    "..#..#...#..",
-    "..#..#..##..",
-    ".....#......",
+    ".#####.####.", "...#...#..#.", ".#####.#.#..", "...#...#..#.", "######.#..#.", "..#....#.##.",
+    ".#.....#....", "..########..", "..#..#...#..", "..#..#...#..", "..#..#..##..", ".....#......",
 };
 const std::vector<std::string> kZhu = {
-    "........#...",
-    ".####...#...",
-    ".#..#...#...",
-    ".#..#.######",
-    ".####...#..#",
-    ".#..#...#..#",
-    ".#..#...#..#",
-    ".####..#...#",
-    ".#..#..#...#",
-    ".#..#.#....#",
-    "#####.#....#",
-    ".....#...##.",
+    "........#...", ".####...#...", ".#..#...#...", ".#..#.######", ".####...#..#", ".#..#...#..#",
+    ".#..#...#..#", ".####..#...#", ".#..#..#...#", ".#..#.#....#", "#####.#....#", ".....#...##.",
 };
 
 Picture DrawHelpPicture() {
   Picture picture(42, 17);
   constexpr double kCx = 8.0, kCy = 8.5, kRadius = 7.8;
-  Fill(picture, kBadgeRim, [&](double x, double y) {
-    return std::hypot(x - kCx, y - kCy) <= kRadius;
-  });
-  Fill(picture, kBadgeBlue, [&](double x, double y) {
-    return std::hypot(x - kCx, y - kCy) <= kRadius - 1.0;
-  });
+  Fill(picture, kBadgeRim,
+       [&](double x, double y) { return std::hypot(x - kCx, y - kCy) <= kRadius; });
+  Fill(picture, kBadgeBlue,
+       [&](double x, double y) { return std::hypot(x - kCx, y - kCy) <= kRadius - 1.0; });
   Stamp(picture, 5, 4, kQuestionMark, kWhite);
   Stamp(picture, 17, 3, kBang, kBlack);
   Stamp(picture, 30, 3, kZhu, kBlack);
@@ -181,26 +151,11 @@ Picture DrawHelpPicture() {
 // --- the pointing hand ------------------------------------------------------------------------
 
 const std::vector<std::string> kHand = {
-    ".....##..........",
-    "....#oo#.........",
-    "....#oo#.........",
-    "....#oo#.........",
-    "....#oo#.........",
-    "....#oo###.......",
-    "....#oo#oo###....",
-    "....#oo#oo#oo##..",
-    ".##.#oo#oo#oo#o#.",
-    "#oo##oo#oo#oo#o#.",
-    "#ooo#oooooooooo#.",
-    ".#oo#ooooooooooo#",
-    "..#ooooooooooooo#",
-    "..#ooooooooooooo#",
-    "...#oooooooooooo#",
-    "...#ooooooooooo#.",
-    "....#oooooooooo#.",
-    "....#oooooooooo#.",
-    ".....#oooooooo#..",
-    ".....##########..",
+    ".....##..........", "....#oo#.........", "....#oo#.........", "....#oo#.........",
+    "....#oo#.........", "....#oo###.......", "....#oo#oo###....", "....#oo#oo#oo##..",
+    ".##.#oo#oo#oo#o#.", "#oo##oo#oo#oo#o#.", "#ooo#oooooooooo#.", ".#oo#ooooooooooo#",
+    "..#ooooooooooooo#", "..#ooooooooooooo#", "...#oooooooooooo#", "...#ooooooooooo#.",
+    "....#oooooooooo#.", "....#oooooooooo#.", ".....#oooooooo#..", ".....##########..",
 };
 
 Picture DrawPointingHand() {
@@ -290,7 +245,9 @@ int main(int argc, char** argv) {
   }
   std::string folder = argv[1];
   bool ok = WriteFile(folder + "/book.ico", EncodeIconFile(DrawBookIcon(), false, 0, 0));
-  ok = WriteFile(folder + "/help_picture.ico", EncodeIconFile(DrawHelpPicture(), false, 0, 0)) && ok;
-  ok = WriteFile(folder + "/pointing_hand.cur", EncodeIconFile(DrawPointingHand(), true, 6, 0)) && ok;
+  ok =
+      WriteFile(folder + "/help_picture.ico", EncodeIconFile(DrawHelpPicture(), false, 0, 0)) && ok;
+  ok = WriteFile(folder + "/pointing_hand.cur", EncodeIconFile(DrawPointingHand(), true, 6, 0)) &&
+       ok;
   return ok ? 0 : 1;
 }

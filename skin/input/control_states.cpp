@@ -14,31 +14,31 @@ constexpr LONG_PTR kWholeWindowIsButtonBit = 0x1;
 constexpr int kDropZoneInset = 2;
 
 void PaintCheckOrOption(HWND window, ControlKind kind, int state, bool force) {
-    if (kind == ControlKind::CheckBox) {
-        PaintCheckBox(window, state, force);
-    } else {
-        PaintOptionButton(window, state, force);
-    }
+  if (kind == ControlKind::CheckBox) {
+    PaintCheckBox(window, state, force);
+  } else {
+    PaintOptionButton(window, state, force);
+  }
 }
 
 void RequestComboState(HWND window, int state) { PaintComboButton(window, nullptr, state, false); }
 
 bool IsEditableCombo(HWND window, ControlKind kind) {
-    return kind == ControlKind::ComboBox &&
-           (GetWindowLongPtrA(window, GWL_STYLE) & kWholeWindowIsButtonBit) == 0;
+  return kind == ControlKind::ComboBox &&
+         (GetWindowLongPtrA(window, GWL_STYLE) & kWholeWindowIsButtonBit) == 0;
 }
 
 bool IsCursorInDropZone(HWND window, LPARAM lParam) {
-    WindowBox box{};
-    GetWindowBox(window, box);
-    return IsInDropButtonZone(box.Width, box.Height, GetSystemMetrics(SM_CXVSCROLL),
-                              SignedLoWord(lParam), SignedHiWord(lParam));
+  WindowBox box{};
+  GetWindowBox(window, box);
+  return IsInDropButtonZone(box.Width, box.Height, GetSystemMetrics(SM_CXVSCROLL),
+                            SignedLoWord(lParam), SignedHiWord(lParam));
 }
 
 void BeginLeaveTracking(HWND window) {
-    if (GetSkinProp(window, kPropMouseFlag) != 0) return;
-    SetSkinProp(window, kPropMouseFlag, 1);
-    TrackMouseLeave(window);
+  if (GetSkinProp(window, kPropMouseFlag) != 0) return;
+  SetSkinProp(window, kPropMouseFlag, 1);
+  TrackMouseLeave(window);
 }
 
 int HeldOrHover(WPARAM wParam) { return (wParam & MK_LBUTTON) ? kStatePressed : kStateHover; }
@@ -46,72 +46,72 @@ int HeldOrHover(WPARAM wParam) { return (wParam & MK_LBUTTON) ? kStatePressed : 
 }  // namespace
 
 bool IsInDropButtonZone(int width, int height, int scrollWidth, int x, int y) {
-    return x >= width - scrollWidth - kDropZoneInset && x <= width - kDropZoneInset &&
-           y >= kDropZoneInset && y <= height - kDropZoneInset;
+  return x >= width - scrollWidth - kDropZoneInset && x <= width - kDropZoneInset &&
+         y >= kDropZoneInset && y <= height - kDropZoneInset;
 }
 
 void CheckOrOptionMouseMove(HWND window, ControlKind kind, WPARAM wParam) {
-    BeginLeaveTracking(window);
-    PaintCheckOrOption(window, kind, HeldOrHover(wParam), true);
+  BeginLeaveTracking(window);
+  PaintCheckOrOption(window, kind, HeldOrHover(wParam), true);
 }
 
 void CheckOrOptionPress(HWND window, ControlKind kind) {
-    PaintCheckOrOption(window, kind, kStatePressed, false);
+  PaintCheckOrOption(window, kind, kStatePressed, false);
 }
 
 void CheckOrOptionRelease(HWND window, ControlKind kind) {
-    PaintCheckOrOption(window, kind, kStateNormal, false);
+  PaintCheckOrOption(window, kind, kStateNormal, false);
 }
 
 void CheckOrOptionMouseLeave(HWND window, ControlKind kind) {
-    SetSkinProp(window, kPropMouseFlag, 0);
-    PaintCheckOrOption(window, kind, kStateNormal, false);
+  SetSkinProp(window, kPropMouseFlag, 0);
+  PaintCheckOrOption(window, kind, kStateNormal, false);
 }
 
 void CheckOrOptionKey(HWND window, ControlKind kind, UINT message, WPARAM wParam) {
-    if (wParam != VK_SPACE) return;
-    PaintCheckOrOption(window, kind, message == WM_KEYDOWN ? kStatePressed : kStateNormal, false);
+  if (wParam != VK_SPACE) return;
+  PaintCheckOrOption(window, kind, message == WM_KEYDOWN ? kStatePressed : kStateNormal, false);
 }
 
 void OptionFocusChange(HWND window) { PaintOptionButton(window, kStateNormal, true); }
 
 void ComboMouseMove(HWND window, ControlKind kind, WPARAM wParam, LPARAM lParam) {
-    BeginLeaveTracking(window);
-    if (IsEditableCombo(window, kind) && !IsCursorInDropZone(window, lParam)) {
-        RequestComboState(window, kStateNormal);
-        return;
-    }
-    RequestComboState(window, HeldOrHover(wParam));
+  BeginLeaveTracking(window);
+  if (IsEditableCombo(window, kind) && !IsCursorInDropZone(window, lParam)) {
+    RequestComboState(window, kStateNormal);
+    return;
+  }
+  RequestComboState(window, HeldOrHover(wParam));
 }
 
 void ComboPress(HWND window, ControlKind kind, LPARAM lParam) {
-    if (IsEditableCombo(window, kind) && !IsCursorInDropZone(window, lParam)) return;
-    RequestComboState(window, kStatePressed);
+  if (IsEditableCombo(window, kind) && !IsCursorInDropZone(window, lParam)) return;
+  RequestComboState(window, kStatePressed);
 }
 
 void ComboRelease(HWND window) {
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    RequestComboState(window, WindowFromPoint(cursor) == window ? kStateHover : kStateNormal);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  RequestComboState(window, WindowFromPoint(cursor) == window ? kStateHover : kStateNormal);
 }
 
 void ComboMouseLeave(HWND window) {
-    SetSkinProp(window, kPropMouseFlag, 0);
-    RequestComboState(window, kStateNormal);
+  SetSkinProp(window, kPropMouseFlag, 0);
+  RequestComboState(window, kStateNormal);
 }
 
 void ComboPositionChanging(HWND window) { RequestComboState(window, kStateNormal); }
 
 BOOL CALLBACK RefreshCheckAndOption(HWND window, LPARAM) {
-    if (GetSkinProp(window, kPropProcAddr) == 0) return TRUE;
-    const ControlKind kind = GetControlKind(window);
-    if (kind == ControlKind::CheckBox || kind == ControlKind::OptionButton) {
-        PaintCheckOrOption(window, kind, kStateNormal, true);
-    }
-    return TRUE;
+  if (GetSkinProp(window, kPropProcAddr) == 0) return TRUE;
+  const ControlKind kind = GetControlKind(window);
+  if (kind == ControlKind::CheckBox || kind == ControlKind::OptionButton) {
+    PaintCheckOrOption(window, kind, kStateNormal, true);
+  }
+  return TRUE;
 }
 
 void RefreshSiblings(HWND window) {
-    HWND parent = GetParent(window);
-    EnumChildWindows(parent ? parent : window, RefreshCheckAndOption, 0);
+  HWND parent = GetParent(window);
+  EnumChildWindows(parent ? parent : window, RefreshCheckAndOption, 0);
 }

@@ -9,10 +9,10 @@ namespace {
 
 // A piece of a sprite image: x, y, width, height.
 struct Piece {
-    int X;
-    int Y;
-    int Width;
-    int Height;
+  int X;
+  int Y;
+  int Width;
+  int Height;
 };
 
 // SkinImage3: marks drawn on the box or circle, enabled and disabled.
@@ -32,107 +32,106 @@ constexpr Piece kCheckShadePressed = {1, 30, 11, 5};
 constexpr int kCircleBorder = 5;
 
 bool IsUnchanged(HWND window, int state, bool force) {
-    return !force && GetSkinProp(window, kPropOldState) == state;
+  return !force && GetSkinProp(window, kPropOldState) == state;
 }
 
 // Blits a key-coloured mark so that its top-left corner is (x, y).
 void DrawMark(HDC dc, int x, int y, const Piece& mark) {
-    BlitTransparent(dc, x, y, mark.Width, mark.Height, SkinImage3, mark.X, mark.Y, SkinKeyColour);
+  BlitTransparent(dc, x, y, mark.Width, mark.Height, SkinImage3, mark.X, mark.Y, SkinKeyColour);
 }
 
 // A mark centred in a box of cx x cy placed at (0, 0).
 void DrawCentredMark(HDC dc, int cx, int cy, const Piece& mark) {
-    DrawMark(dc, HalveLength(cx - mark.Width), HalveLength(cy - mark.Height), mark);
+  DrawMark(dc, HalveLength(cx - mark.Width), HalveLength(cy - mark.Height), mark);
 }
 
 }  // namespace
 
 int PaintCheckBox(HWND window, int state, bool force) {
-    if (IsUnchanged(window, state, force)) return 0;
-    SetSkinProp(window, kPropOldState, state);
+  if (IsUnchanged(window, state, force)) return 0;
+  SetSkinProp(window, kPropOldState, state);
 
-    const int cx = GetSystemMetrics(SM_CXMENUCHECK);
-    const int cy = GetSystemMetrics(SM_CYMENUCHECK);
-    WindowBox box{};
-    GetWindowBox(window, box);
-    const LRESULT check = SendMessageA(window, BM_GETCHECK, 0, 0);
+  const int cx = GetSystemMetrics(SM_CXMENUCHECK);
+  const int cy = GetSystemMetrics(SM_CYMENUCHECK);
+  WindowBox box{};
+  GetWindowBox(window, box);
+  const LRESULT check = SendMessageA(window, BM_GETCHECK, 0, 0);
 
-    // Composed off-screen on white and copied as one square, so the box never flickers.
-    HDC canvas = CreateCanvas(cx, cy);
-    HDC windowDc = GetWindowDC(window);
-    FillBox(canvas, 0, 0, cx, cy, SkinWhite);
-    const bool enabled = IsWindowEnabled(window) != FALSE;
-    if (enabled) {
-        FrameBox(canvas, 0, 0, cx, cy,
-                 state == kStatePressed ? SkinPressedBoxColour : SkinBorderColour);
-        const Piece* shade = state == kStateHover     ? &kCheckShadeHover
-                             : state == kStatePressed ? &kCheckShadePressed
-                                                      : nullptr;
-        if (shade) {
-            StretchBlt(canvas, 1, 1, cx - 2, cy - 2, SkinImage4, shade->X, shade->Y, shade->Width,
-                       shade->Height, SRCCOPY);
-        }
-    } else {
-        // A disabled box stays white inside whatever the visual state.
-        FrameBox(canvas, 0, 0, cx, cy, SkinDisabledBorderColour);
+  // Composed off-screen on white and copied as one square, so the box never flickers.
+  HDC canvas = CreateCanvas(cx, cy);
+  HDC windowDc = GetWindowDC(window);
+  FillBox(canvas, 0, 0, cx, cy, SkinWhite);
+  const bool enabled = IsWindowEnabled(window) != FALSE;
+  if (enabled) {
+    FrameBox(canvas, 0, 0, cx, cy,
+             state == kStatePressed ? SkinPressedBoxColour : SkinBorderColour);
+    const Piece* shade = state == kStateHover     ? &kCheckShadeHover
+                         : state == kStatePressed ? &kCheckShadePressed
+                                                  : nullptr;
+    if (shade) {
+      StretchBlt(canvas, 1, 1, cx - 2, cy - 2, SkinImage4, shade->X, shade->Y, shade->Width,
+                 shade->Height, SRCCOPY);
     }
-    if (check == BST_CHECKED) {
-        DrawCentredMark(canvas, cx, cy, enabled ? kCheckMark : kCheckMarkDisabled);
-    } else if (check == BST_INDETERMINATE) {
-        DrawCentredMark(canvas, cx, cy, enabled ? kIndeterminate : kIndeterminateDisabled);
-    }
-    BitBlt(windowDc, 0, HalveLength(box.Height - cy), cx, cy, canvas, 0, 0, SRCCOPY);
+  } else {
+    // A disabled box stays white inside whatever the visual state.
+    FrameBox(canvas, 0, 0, cx, cy, SkinDisabledBorderColour);
+  }
+  if (check == BST_CHECKED) {
+    DrawCentredMark(canvas, cx, cy, enabled ? kCheckMark : kCheckMarkDisabled);
+  } else if (check == BST_INDETERMINATE) {
+    DrawCentredMark(canvas, cx, cy, enabled ? kIndeterminate : kIndeterminateDisabled);
+  }
+  BitBlt(windowDc, 0, HalveLength(box.Height - cy), cx, cy, canvas, 0, 0, SRCCOPY);
 
-    ReleaseDC(window, windowDc);
-    ReleaseCanvas(canvas);
-    return 1;
+  ReleaseDC(window, windowDc);
+  ReleaseCanvas(canvas);
+  return 1;
 }
 
 int PaintOptionButton(HWND window, int state, bool force) {
-    if (IsUnchanged(window, state, force)) return 0;
-    SetSkinProp(window, kPropOldState, state);
+  if (IsUnchanged(window, state, force)) return 0;
+  SetSkinProp(window, kPropOldState, state);
 
-    WindowBox box{};
-    GetWindowBox(window, box);
-    const int cx = GetSystemMetrics(SM_CXMENUCHECK);
-    const int cy = GetSystemMetrics(SM_CYMENUCHECK);
-    const int top = HalveLength(box.Height - cy);
-    const LRESULT check = SendMessageA(window, BM_GETCHECK, 0, 0);
-    HDC dc = GetWindowDC(window);
+  WindowBox box{};
+  GetWindowBox(window, box);
+  const int cx = GetSystemMetrics(SM_CXMENUCHECK);
+  const int cy = GetSystemMetrics(SM_CYMENUCHECK);
+  const int top = HalveLength(box.Height - cy);
+  const LRESULT check = SendMessageA(window, BM_GETCHECK, 0, 0);
+  HDC dc = GetWindowDC(window);
 
-    // No background is drawn first: the key-coloured corners of the circle leave the system's
-    // own picture of the control showing.
-    const bool enabled = IsWindowEnabled(window) != FALSE;
-    const Piece* circle = nullptr;
-    if (!enabled) {
-        circle = &kOptionCircleDisabled;
-    } else if (state >= kStateNormal && state <= kStatePressed) {
-        circle = &kOptionCircle[state];
-    }
-    if (circle) {
-        DrawSpritePiece(dc, 0, top, cx, cy, SkinImage4, circle->X, circle->Y, circle->Width,
-                        circle->Height, kCircleBorder, kCircleBorder, kCircleBorder, kCircleBorder,
-                        SkinKeyColour);
-    }
-    // Only the checked state has a dot; an indeterminate option button shows none.
-    if (check == BST_CHECKED) {
-        const Piece& dot = enabled ? kOptionDot : kOptionDotDisabled;
-        DrawMark(dc, HalveLength(cx - dot.Width), RoundHalfEven((cy - dot.Height) / 2.0 + top),
-                 dot);
-    }
+  // No background is drawn first: the key-coloured corners of the circle leave the system's
+  // own picture of the control showing.
+  const bool enabled = IsWindowEnabled(window) != FALSE;
+  const Piece* circle = nullptr;
+  if (!enabled) {
+    circle = &kOptionCircleDisabled;
+  } else if (state >= kStateNormal && state <= kStatePressed) {
+    circle = &kOptionCircle[state];
+  }
+  if (circle) {
+    DrawSpritePiece(dc, 0, top, cx, cy, SkinImage4, circle->X, circle->Y, circle->Width,
+                    circle->Height, kCircleBorder, kCircleBorder, kCircleBorder, kCircleBorder,
+                    SkinKeyColour);
+  }
+  // Only the checked state has a dot; an indeterminate option button shows none.
+  if (check == BST_CHECKED) {
+    const Piece& dot = enabled ? kOptionDot : kOptionDotDisabled;
+    DrawMark(dc, HalveLength(cx - dot.Width), RoundHalfEven((cy - dot.Height) / 2.0 + top), dot);
+  }
 
-    ReleaseDC(window, dc);
-    return 1;
+  ReleaseDC(window, dc);
+  return 1;
 }
 
 LRESULT PaintCheckOrOption(WNDPROC previous, HWND window, UINT message, WPARAM wParam,
                            LPARAM lParam) {
-    const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
-    // A repaint always shows the normal state; the next mouse event restores hover or pressed.
-    if (GetControlKind(window) == ControlKind::CheckBox) {
-        PaintCheckBox(window, kStateNormal, true);
-    } else {
-        PaintOptionButton(window, kStateNormal, true);
-    }
-    return result;
+  const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
+  // A repaint always shows the normal state; the next mouse event restores hover or pressed.
+  if (GetControlKind(window) == ControlKind::CheckBox) {
+    PaintCheckBox(window, kStateNormal, true);
+  } else {
+    PaintOptionButton(window, kStateNormal, true);
+  }
+  return result;
 }

@@ -32,126 +32,125 @@ constexpr int kArrowHeight = 4;
 constexpr int kArrowCentringHeight = 6;
 
 COLORREF BorderColour(HWND window) {
-    return IsWindowEnabled(window) ? SkinBorderColour : SkinDisabledBorderColour;
+  return IsWindowEnabled(window) ? SkinBorderColour : SkinDisabledBorderColour;
 }
 
 // The skin frame over the system's 3D edge: one pixel in the border colour, one white inside.
 void DrawOuterFrame(HWND window, HDC dc, const WindowBox& box) {
-    FrameBox(dc, 0, 0, box.Width, box.Height, BorderColour(window));
-    FrameBox(dc, 1, 1, box.Width - 2, box.Height - 2, SkinWhite);
+  FrameBox(dc, 0, 0, box.Width, box.Height, BorderColour(window));
+  FrameBox(dc, 1, 1, box.Width - 2, box.Height - 2, SkinWhite);
 }
 
 int StateOf(HWND window) { return static_cast<int>(GetSkinProp(window, kPropOldState)); }
 
 // The outer frame and the drop-down button on the window DC, after the system has painted.
 void FrameWithButton(HWND window) {
-    int state = StateOf(window);
-    WindowBox box{};
-    GetWindowBox(window, box);
-    HDC dc = GetWindowDC(window);
-    DrawOuterFrame(window, dc, box);
-    PaintComboButton(window, dc, state, true);
-    ReleaseDC(window, dc);
+  int state = StateOf(window);
+  WindowBox box{};
+  GetWindowBox(window, box);
+  HDC dc = GetWindowDC(window);
+  DrawOuterFrame(window, dc, box);
+  PaintComboButton(window, dc, state, true);
+  ReleaseDC(window, dc);
 }
 
 }  // namespace
 
 void PaintComboButton(HWND window, HDC dc, int& state, bool force) {
-    if (SendMessageA(window, CB_GETDROPPEDSTATE, 0, 0) != 0) state = kStatePressed;
-    if (!force && GetSkinProp(window, kPropOldState) == state) return;
-    if (!(GetWindowLongPtrA(window, GWL_STYLE) & kHasDropDownButton)) return;
-    SetSkinProp(window, kPropOldState, state);
+  if (SendMessageA(window, CB_GETDROPPEDSTATE, 0, 0) != 0) state = kStatePressed;
+  if (!force && GetSkinProp(window, kPropOldState) == state) return;
+  if (!(GetWindowLongPtrA(window, GWL_STYLE) & kHasDropDownButton)) return;
+  SetSkinProp(window, kPropOldState, state);
 
-    WindowBox box{};
-    GetWindowBox(window, box);
-    const int buttonWidth = GetSystemMetrics(SM_CXVSCROLL) + 1;
-    const int buttonHeight = box.Height - 2;
-    HDC canvas = CreateCanvas(buttonWidth, buttonHeight);
-    if (state == kStateHover || state == kStatePressed) {
-        const int pieceX = state == kStateHover ? kHoverPieceX : kPressedPieceX;
-        DrawSpritePiece(canvas, 0, 0, buttonWidth, buttonHeight, SkinImage2, pieceX, kButtonPieceY,
-                        kButtonPieceWidth, kButtonPieceHeight, kPieceBorderLeft, kPieceBorderTop,
-                        kPieceBorderRight, kPieceBorderBottom);
-    } else {
-        FillBox(canvas, 0, 0, buttonWidth, buttonHeight, SkinWhite);
-    }
-    const int arrowY = IsWindowEnabled(window) ? kArrowY : kArrowDisabledY;
-    BlitTransparent(canvas, HalveLength(buttonWidth - kArrowWidth),
-                    HalveLength(box.Height - kArrowCentringHeight), kArrowWidth, kArrowHeight,
-                    SkinImage2, kArrowX, arrowY, SkinKeyColour);
+  WindowBox box{};
+  GetWindowBox(window, box);
+  const int buttonWidth = GetSystemMetrics(SM_CXVSCROLL) + 1;
+  const int buttonHeight = box.Height - 2;
+  HDC canvas = CreateCanvas(buttonWidth, buttonHeight);
+  if (state == kStateHover || state == kStatePressed) {
+    const int pieceX = state == kStateHover ? kHoverPieceX : kPressedPieceX;
+    DrawSpritePiece(canvas, 0, 0, buttonWidth, buttonHeight, SkinImage2, pieceX, kButtonPieceY,
+                    kButtonPieceWidth, kButtonPieceHeight, kPieceBorderLeft, kPieceBorderTop,
+                    kPieceBorderRight, kPieceBorderBottom);
+  } else {
+    FillBox(canvas, 0, 0, buttonWidth, buttonHeight, SkinWhite);
+  }
+  const int arrowY = IsWindowEnabled(window) ? kArrowY : kArrowDisabledY;
+  BlitTransparent(canvas, HalveLength(buttonWidth - kArrowWidth),
+                  HalveLength(box.Height - kArrowCentringHeight), kArrowWidth, kArrowHeight,
+                  SkinImage2, kArrowX, arrowY, SkinKeyColour);
 
-    HDC target = dc ? dc : GetWindowDC(window);
-    BitBlt(target, box.Width - buttonWidth - 1, 1, buttonWidth, buttonHeight, canvas, 0, 0,
-           SRCCOPY);
-    ReleaseCanvas(canvas);
-    if (!dc) ReleaseDC(window, target);
+  HDC target = dc ? dc : GetWindowDC(window);
+  BitBlt(target, box.Width - buttonWidth - 1, 1, buttonWidth, buttonHeight, canvas, 0, 0, SRCCOPY);
+  ReleaseCanvas(canvas);
+  if (!dc) ReleaseDC(window, target);
 }
 
 LRESULT PaintComboBox(WNDPROC previous, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (GetWindowLongPtrA(window, GWL_STYLE) & kSystemPaintsSelection) {
-        const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
-        FrameWithButton(window);
-        return result;
-    }
-    // CBS_DROPDOWN: the edit child shows the text, so the skin paints everything else alone.
-    int state = StateOf(window);
-    WindowBox box{};
-    GetWindowBox(window, box);
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(window, &paint);
-    FillBox(dc, 0, 0, box.Width, box.Height, SkinWhite);
-    FrameBox(dc, 0, 0, box.Width, box.Height, BorderColour(window));
-    PaintComboButton(window, dc, state, true);
-    EndPaint(window, &paint);
-    return 0;
-}
-
-LRESULT PaintDriveList(WNDPROC previous, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (GetWindowLongPtrA(window, GWL_STYLE) & kSystemPaintsSelection) {
     const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
     FrameWithButton(window);
     return result;
+  }
+  // CBS_DROPDOWN: the edit child shows the text, so the skin paints everything else alone.
+  int state = StateOf(window);
+  WindowBox box{};
+  GetWindowBox(window, box);
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(window, &paint);
+  FillBox(dc, 0, 0, box.Width, box.Height, SkinWhite);
+  FrameBox(dc, 0, 0, box.Width, box.Height, BorderColour(window));
+  PaintComboButton(window, dc, state, true);
+  EndPaint(window, &paint);
+  return 0;
+}
+
+LRESULT PaintDriveList(WNDPROC previous, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
+  FrameWithButton(window);
+  return result;
 }
 
 LRESULT PaintListFrame(WNDPROC previous, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
-    WindowBox box{};
-    GetWindowBox(window, box);
-    HDC dc = GetWindowDC(window);
-    DrawOuterFrame(window, dc, box);
-    ReleaseDC(window, dc);
-    return result;
+  const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
+  WindowBox box{};
+  GetWindowBox(window, box);
+  HDC dc = GetWindowDC(window);
+  DrawOuterFrame(window, dc, box);
+  ReleaseDC(window, dc);
+  return result;
 }
 
 LRESULT PaintGridFrame(WNDPROC previous, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
-    if (GetWindowLongPtrA(window, GWL_STYLE) & WS_BORDER) {
-        WindowBox box{};
-        GetWindowBox(window, box);
-        HDC dc = GetWindowDC(window);
-        FrameBox(dc, 0, 0, box.Width, box.Height, BorderColour(window));
-        ReleaseDC(window, dc);
-    }
-    return result;
+  const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
+  if (GetWindowLongPtrA(window, GWL_STYLE) & WS_BORDER) {
+    WindowBox box{};
+    GetWindowBox(window, box);
+    HDC dc = GetWindowDC(window);
+    FrameBox(dc, 0, 0, box.Width, box.Height, BorderColour(window));
+    ReleaseDC(window, dc);
+  }
+  return result;
 }
 
 LRESULT FlattenClientEdge(WNDPROC previous, HWND window, UINT message, WPARAM wParam,
                           LPARAM lParam) {
-    const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
-    if (!(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) return result;
-    int borderX = 0;
-    int borderY = 0;
-    GetBorderThickness(window, borderX, borderY);
-    WindowBox box{};
-    GetWindowBox(window, box);
-    HDC windowDc = GetWindowDC(window);
-    HDC clientDc = GetDC(window);
-    FrameBox(windowDc, 0, 0, box.Width, box.Height, BorderColour(window));
-    // Rings in the client background cover the rest of the system's edge, one pixel per step;
-    // only the horizontal thickness bounds them.
-    for (int d = 1; d <= borderX; ++d) {
-        FrameBox(windowDc, d, d, box.Width - 2 * d, box.Height - 2 * d, GetBkColor(clientDc));
-    }
-    ReleaseDC(window, clientDc);
-    ReleaseDC(window, windowDc);
-    return result;
+  const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
+  if (!(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) return result;
+  int borderX = 0;
+  int borderY = 0;
+  GetBorderThickness(window, borderX, borderY);
+  WindowBox box{};
+  GetWindowBox(window, box);
+  HDC windowDc = GetWindowDC(window);
+  HDC clientDc = GetDC(window);
+  FrameBox(windowDc, 0, 0, box.Width, box.Height, BorderColour(window));
+  // Rings in the client background cover the rest of the system's edge, one pixel per step;
+  // only the horizontal thickness bounds them.
+  for (int d = 1; d <= borderX; ++d) {
+    FrameBox(windowDc, d, d, box.Width - 2 * d, box.Height - 2 * d, GetBkColor(clientDc));
+  }
+  ReleaseDC(window, clientDc);
+  ReleaseDC(window, windowDc);
+  return result;
 }

@@ -26,115 +26,115 @@ constexpr int kItemTextCapacity = 256;
 // The item's text, with every NUL of the returned buffer removed. The buffer starts zeroed, so
 // what remains is the text the control copied, however it terminated it.
 std::wstring GetHeaderItemText(HWND window, int index) {
-    char buffer[kItemTextCapacity] = {};
-    HDITEMA item{};
-    item.mask = HDI_TEXT;
-    item.pszText = buffer;
-    item.cchTextMax = kItemTextCapacity;
-    SendMessageA(window, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    std::string ansi;
-    if (item.pszText && item.pszText != buffer) {
-        // A control may hand back a pointer to its own text instead of filling the buffer.
-        ansi.assign(item.pszText, strnlen(item.pszText, kItemTextCapacity));
-    } else {
-        ansi.assign(buffer, kItemTextCapacity);
-        ansi.erase(std::remove(ansi.begin(), ansi.end(), '\0'), ansi.end());
-    }
-    if (ansi.empty()) return std::wstring();
-    const int length = static_cast<int>(ansi.size());
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), wideLength);
-    return wide;
+  char buffer[kItemTextCapacity] = {};
+  HDITEMA item{};
+  item.mask = HDI_TEXT;
+  item.pszText = buffer;
+  item.cchTextMax = kItemTextCapacity;
+  SendMessageA(window, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  std::string ansi;
+  if (item.pszText && item.pszText != buffer) {
+    // A control may hand back a pointer to its own text instead of filling the buffer.
+    ansi.assign(item.pszText, strnlen(item.pszText, kItemTextCapacity));
+  } else {
+    ansi.assign(buffer, kItemTextCapacity);
+    ansi.erase(std::remove(ansi.begin(), ansi.end(), '\0'), ansi.end());
+  }
+  if (ansi.empty()) return std::wstring();
+  const int length = static_cast<int>(ansi.size());
+  const int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), wideLength);
+  return wide;
 }
 
 RECT GetHeaderItemRect(HWND window, int index) {
-    RECT rect{};
-    SendMessageA(window, HDM_GETITEMRECT, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&rect));
-    return rect;
+  RECT rect{};
+  SendMessageA(window, HDM_GETITEMRECT, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&rect));
+  return rect;
 }
 
 // State 1 hover, state 2 pressed, anything else normal.
 void DrawItemPiece(HDC dc, int x, int width, int height, int state) {
-    const int piece = state == kHeaderItemHover || state == kHeaderItemPressed ? state
-                                                                               : kHeaderItemNormal;
-    DrawSpritePiece(dc, x, 0, width, height, SkinImage5, piece * kPieceWidth, 0, kPieceWidth,
-                    kPieceHeight, kPieceBorder, kPieceBorder, kPieceBorder, kPieceBorder);
+  const int piece =
+      state == kHeaderItemHover || state == kHeaderItemPressed ? state : kHeaderItemNormal;
+  DrawSpritePiece(dc, x, 0, width, height, SkinImage5, piece * kPieceWidth, 0, kPieceWidth,
+                  kPieceHeight, kPieceBorder, kPieceBorder, kPieceBorder, kPieceBorder);
 }
 
 // Selects the header's font (when it has one) and transparent text into `dc`; returns the font
 // that was selected before, to be put back before the DC is released.
 HGDIOBJ PrepareText(HWND window, HDC dc) {
-    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-    SetBkMode(dc, TRANSPARENT);
-    return font ? SelectObject(dc, font) : nullptr;
+  const HFONT font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
+  return font ? SelectObject(dc, font) : nullptr;
 }
 
 void RestoreFont(HDC dc, HGDIOBJ oldFont) {
-    if (oldFont) SelectObject(dc, oldFont);
+  if (oldFont) SelectObject(dc, oldFont);
 }
 
 }  // namespace
 
 int PaintHeaderItem(HWND window, HDC dc, int index, int state) {
-    if (index < 0) return 0;
-    WindowBox box{};
-    GetWindowBox(window, box);
-    const RECT rect = GetHeaderItemRect(window, index);
-    const int itemWidth = rect.right - rect.left;
-    const int itemHeight = rect.bottom - rect.top;
+  if (index < 0) return 0;
+  WindowBox box{};
+  GetWindowBox(window, box);
+  const RECT rect = GetHeaderItemRect(window, index);
+  const int itemWidth = rect.right - rect.left;
+  const int itemHeight = rect.bottom - rect.top;
 
-    HDC canvas = CreateCanvas(itemWidth, box.Height);
-    HGDIOBJ oldFont = PrepareText(window, canvas);
-    DrawItemPiece(canvas, 0, itemWidth, box.Height, state);
-    const std::wstring text = GetHeaderItemText(window, index);
-    if (!text.empty()) DrawTextBox(canvas, text, 0, 0, itemWidth, box.Height, CaptionFormat);
+  HDC canvas = CreateCanvas(itemWidth, box.Height);
+  HGDIOBJ oldFont = PrepareText(window, canvas);
+  DrawItemPiece(canvas, 0, itemWidth, box.Height, state);
+  const std::wstring text = GetHeaderItemText(window, index);
+  if (!text.empty()) DrawTextBox(canvas, text, 0, 0, itemWidth, box.Height, CaptionFormat);
 
-    HDC target = dc ? dc : GetWindowDC(window);
-    BitBlt(target, rect.left, 0, itemWidth, itemHeight, canvas, 0, 0, SRCCOPY);
-    if (!dc) ReleaseDC(window, target);
-    RestoreFont(canvas, oldFont);
-    ReleaseCanvas(canvas);
-    return 0;
+  HDC target = dc ? dc : GetWindowDC(window);
+  BitBlt(target, rect.left, 0, itemWidth, itemHeight, canvas, 0, 0, SRCCOPY);
+  if (!dc) ReleaseDC(window, target);
+  RestoreFont(canvas, oldFont);
+  ReleaseCanvas(canvas);
+  return 0;
 }
 
 LRESULT PaintHeaderBar(WNDPROC, HWND window, UINT, WPARAM, LPARAM) {
-    WindowBox box{};
-    GetWindowBox(window, box);
-    HDC canvas = CreateCanvas(box.Width, box.Height);
-    StretchBlt(canvas, 0, 0, box.Width, box.Height, SkinImage5, kBackgroundX, 0, kBackgroundWidth,
-               kPieceHeight, SRCCOPY);
+  WindowBox box{};
+  GetWindowBox(window, box);
+  HDC canvas = CreateCanvas(box.Width, box.Height);
+  StretchBlt(canvas, 0, 0, box.Width, box.Height, SkinImage5, kBackgroundX, 0, kBackgroundWidth,
+             kPieceHeight, SRCCOPY);
 
-    HGDIOBJ oldFont = nullptr;
-    bool fontPrepared = false;
-    const int count = static_cast<int>(SendMessageA(window, HDM_GETITEMCOUNT, 0, 0));
-    if (count > 0) {
-        const LONG_PTR pressed = GetSkinProp(window, kPropHdIndex);
-        const LONG_PTR hover = GetSkinProp(window, kPropHmIndex);
-        // In index order, so where item rectangles overlap the later item wins.
-        for (int i = 0; i < count; ++i) {
-            const RECT rect = GetHeaderItemRect(window, i);
-            const std::wstring text = GetHeaderItemText(window, i);
-            const int state = i == pressed ? kHeaderItemPressed
-                              : i == hover ? kHeaderItemHover
-                                           : kHeaderItemNormal;
-            const int itemWidth = rect.right - rect.left;
-            DrawItemPiece(canvas, rect.left, itemWidth, box.Height, state);
-            if (text.empty()) continue;
-            if (!fontPrepared) {
-                oldFont = PrepareText(window, canvas);
-                fontPrepared = true;
-            }
-            DrawTextBox(canvas, text, rect.left, 0, itemWidth, rect.bottom, CaptionFormat);
-        }
+  HGDIOBJ oldFont = nullptr;
+  bool fontPrepared = false;
+  const int count = static_cast<int>(SendMessageA(window, HDM_GETITEMCOUNT, 0, 0));
+  if (count > 0) {
+    const LONG_PTR pressed = GetSkinProp(window, kPropHdIndex);
+    const LONG_PTR hover = GetSkinProp(window, kPropHmIndex);
+    // In index order, so where item rectangles overlap the later item wins.
+    for (int i = 0; i < count; ++i) {
+      const RECT rect = GetHeaderItemRect(window, i);
+      const std::wstring text = GetHeaderItemText(window, i);
+      const int state = i == pressed ? kHeaderItemPressed
+                        : i == hover ? kHeaderItemHover
+                                     : kHeaderItemNormal;
+      const int itemWidth = rect.right - rect.left;
+      DrawItemPiece(canvas, rect.left, itemWidth, box.Height, state);
+      if (text.empty()) continue;
+      if (!fontPrepared) {
+        oldFont = PrepareText(window, canvas);
+        fontPrepared = true;
+      }
+      DrawTextBox(canvas, text, rect.left, 0, itemWidth, rect.bottom, CaptionFormat);
     }
+  }
 
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(window, &paint);
-    BitBlt(dc, 0, 0, box.Width, box.Height, canvas, 0, 0, SRCCOPY);
-    EndPaint(window, &paint);
-    RestoreFont(canvas, oldFont);
-    ReleaseCanvas(canvas);
-    return 0;
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(window, &paint);
+  BitBlt(dc, 0, 0, box.Width, box.Height, canvas, 0, 0, SRCCOPY);
+  EndPaint(window, &paint);
+  RestoreFont(canvas, oldFont);
+  ReleaseCanvas(canvas);
+  return 0;
 }

@@ -9,12 +9,12 @@
 // A window's screen rectangle together with its size. Painters draw in window coordinates and use
 // only Width and Height.
 struct WindowBox {
-    int Left;
-    int Top;
-    int Right;   // exclusive
-    int Bottom;  // exclusive
-    int Width;
-    int Height;
+  int Left;
+  int Top;
+  int Right;   // exclusive
+  int Bottom;  // exclusive
+  int Width;
+  int Height;
 };
 
 // The skin's fixed colours (COLORREF, 0x00BBGGRR).

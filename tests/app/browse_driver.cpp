@@ -39,7 +39,8 @@ class RemoteBuffer {
 
 std::wstring LastComponent(const std::wstring& path) {
   std::wstring trimmed = path;
-  while (!trimmed.empty() && (trimmed.back() == L'\\' || trimmed.back() == L'/')) trimmed.pop_back();
+  while (!trimmed.empty() && (trimmed.back() == L'\\' || trimmed.back() == L'/'))
+    trimmed.pop_back();
   size_t slash = trimmed.find_last_of(L"\\/");
   return slash == std::wstring::npos ? trimmed : trimmed.substr(slash + 1);
 }

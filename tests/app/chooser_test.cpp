@@ -1,6 +1,6 @@
 // The folder chooser: the shell's dialog, driven through its tree and buttons.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <objbase.h>
 

@@ -1,6 +1,6 @@
 // Start-up deployment of the carried help tools, on the real file system under Wine.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>

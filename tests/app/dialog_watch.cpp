@@ -86,8 +86,7 @@ DialogSeen DialogWatcher::Join() {
   return seen_;
 }
 
-void DialogWatcher::Run(DWORD thread_id, const std::function<void(HWND)>& act,
-                        DWORD timeout_ms) {
+void DialogWatcher::Run(DWORD thread_id, const std::function<void(HWND)>& act, DWORD timeout_ms) {
   HWND dialog = WaitForDialog(thread_id, timeout_ms);
   if (!dialog) return;
   seen_ = DescribeDialog(dialog);

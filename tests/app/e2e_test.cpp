@@ -1,8 +1,8 @@
 // The real Folivane.exe under Wine, driven from this separate program as a user drives it:
 // start-up in an empty program folder, the window, import through the folder dialog, build,
 // the compiled book, the help message and closing.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -42,7 +42,8 @@ std::wstring FreshProgramFolder(const std::wstring& name) {
 ULONGLONG WriteTime(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-  return (ULONGLONG(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return (ULONGLONG(data.ftLastWriteTime.dwHighDateTime) << 32) |
+         data.ftLastWriteTime.dwLowDateTime;
 }
 
 // Starts the program, waits for its window, closes it again; fails on any start-up message.
@@ -222,10 +223,11 @@ TEST(EndToEnd, ImportBuildCompileAndHelpThroughTheWindow) {
   std::wstring chapters = WorkFolder() + L"\\章节 书";
   apptest::RemoveTree(chapters);
   ASSERT_TRUE(CreateDirectoryW(chapters.c_str(), nullptr));
-  ASSERT_TRUE(apptest::WriteBytes(chapters + L"\\第一章.htm",
+  ASSERT_TRUE(apptest::WriteBytes(
+      chapters + L"\\第一章.htm",
       Gbk(L"<html><head><title>第一章 开始</title></head><body>一</body></html>\r\n")));
   ASSERT_TRUE(apptest::WriteBytes(chapters + L"\\第二章.htm",
-      Gbk(L"<html><body>没有标题</body></html>\r\n")));
+                                  Gbk(L"<html><body>没有标题</body></html>\r\n")));
   ASSERT_TRUE(apptest::WriteBytes(chapters + L"\\附录.txt", Gbk(L"附录\r\n")));
   ASSERT_TRUE(apptest::WriteBytes(chapters + L"\\notes.doc", "not a chapter"));
 
@@ -242,7 +244,8 @@ TEST(EndToEnd, ImportBuildCompileAndHelpThroughTheWindow) {
 
   ASSERT_TRUE(ImportFolder(program, chapters));
   std::vector<std::wstring> entries;
-  for (DWORD start = GetTickCount(); GetTickCount() - start < 5000 && entries.size() < 3; Sleep(50)) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 5000 && entries.size() < 3;
+       Sleep(50)) {
     entries = program.ListEntries();
   }
   EXPECT_EQ(entries, (std::vector<std::wstring>{L"第一章.htm", L"第二章.htm", L"附录.txt"}));
@@ -282,8 +285,8 @@ TEST(EndToEnd, ImportBuildCompileAndHelpThroughTheWindow) {
   EXPECT_EQ(help.text, apptest::kExpectedHelpText);
   EXPECT_EQ(help.buttons.size(), 1u);
   EXPECT_EQ(help.owner, program.form());
-  for (DWORD start = GetTickCount();
-       GetTickCount() - start < 3000 && SkinnedWindowsOfThread(program.thread_id()) != skinned_before;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 3000 &&
+                                     SkinnedWindowsOfThread(program.thread_id()) != skinned_before;
        Sleep(50)) {
   }
   EXPECT_EQ(SkinnedWindowsOfThread(program.thread_id()), skinned_before);

@@ -4,8 +4,10 @@
 namespace apptest {
 
 inline constexpr wchar_t kExpectedHelpText[] =
-    L"把要生成的文件放入同一目录,按'导入文件'按钮,弹出选择目录对话框,选择你要导入的文件目录,把文件导入"
-    L"下面的文件框,然后按'转换生成'按钮,过几秒在你要生成的目录中查看生成CHM文件。文件中添加'<title>你的"
+    L"把要生成的文件放入同一目录,按'导入文件'按钮,弹出选择目录对话框,选择你要导入的文件目录,"
+    L"把文件导入"
+    L"下面的文件框,然后按'转换生成'按钮,过几秒在你要生成的目录中查看生成CHM文件。文件中添加'<title>"
+    L"你的"
     L"章节名</title>'可生成电子书章节名。如有网页连接图片请放在同一目录下。";
 inline constexpr wchar_t kExpectedEmptyListText[] = L"**加载文件后再转换吧!:)**";
 inline constexpr wchar_t kExpectedEmptyListTitle[] = L"提示:)";

@@ -16,7 +16,8 @@ BOOL CALLBACK FindProcessWindow(HWND window, LPARAM search_pointer) {
   GetWindowThreadProcessId(window, &pid);
   wchar_t name[64];
   GetClassNameW(window, name, 64);
-  if (pid == search->process_id && !lstrcmpW(name, search->window_class) && IsWindowVisible(window)) {
+  if (pid == search->process_id && !lstrcmpW(name, search->window_class) &&
+      IsWindowVisible(window)) {
     search->found = window;
     return FALSE;
   }

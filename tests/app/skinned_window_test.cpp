@@ -1,8 +1,8 @@
 // Form1 under the skin engine, loaded and unloaded through its own handlers in this process:
 // which windows carry the skin, the boxes and the folder dialog it opens, and the looks a user
 // sees when moving over, pressing and tabbing through the buttons.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
@@ -34,10 +34,10 @@ std::vector<HWND> WindowAndDescendants(HWND window) {
 BOOL CALLBACK CountSkinProperty(HWND, LPSTR name, HANDLE, ULONG_PTR count) {
   // Atoms and the system's own properties come as integers or other names.
   if (!IS_INTRESOURCE(name)) {
-    static const char* const kNames[] = {"PROCADDR", "OLDSTATE", "OLDSTYLE", "MOUSEFLAG",
-                                         "ALPHALEVEL", "TIMERID", "HDINDEX", "HMINDEX",
-                                         "0HDC", "1HDC", "2HDC", "3HDC",
-                                         "0BMP", "1BMP", "2BMP", "3BMP"};
+    static const char* const kNames[] = {"PROCADDR",   "OLDSTATE", "OLDSTYLE", "MOUSEFLAG",
+                                         "ALPHALEVEL", "TIMERID",  "HDINDEX",  "HMINDEX",
+                                         "0HDC",       "1HDC",     "2HDC",     "3HDC",
+                                         "0BMP",       "1BMP",     "2BMP",     "3BMP"};
     for (const char* skin_name : kNames)
       if (!lstrcmpiA(name, skin_name)) ++*reinterpret_cast<int*>(count);
   }

@@ -1,7 +1,7 @@
 // Form1 in this process: its class, layout, pictures, cursor, file list and message boxes,
 // read back from the real windows.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>
@@ -224,17 +224,17 @@ TEST_F(Form1Test, BuildWithEmptyListIsRefusedInAMessageOwnedByTheWindow) {
 
 TEST_F(Form1Test, ImportListsOnlyChapterFilesSortedByNameWithoutCase) {
   apptest::TempFolder folder(L"form-import");
-  for (const wchar_t* name : {L"第一章.htm", L"b.HTML", L"a.txt", L"C.mht", L"f.htm.bak",
-                              L"x.mhtml", L"notes.txt1", L"readme.doc", L".dot.htm",
-                              L"hidden.htm"}) {
+  for (const wchar_t* name :
+       {L"第一章.htm", L"b.HTML", L"a.txt", L"C.mht", L"f.htm.bak", L"x.mhtml", L"notes.txt1",
+        L"readme.doc", L".dot.htm", L"hidden.htm"}) {
     ASSERT_TRUE(apptest::WriteBytes(folder.File(name), "<title>t</title>"));
   }
   SetFileAttributesW(folder.File(L"hidden.htm").c_str(), FILE_ATTRIBUTE_HIDDEN);
   CreateDirectoryW(folder.File(L"sub.htm").c_str(), nullptr);
 
   app::SetChapterFolder(form_, folder.path());
-  EXPECT_EQ(ListEntries(), (std::vector<std::wstring>{L"a.txt", L"b.HTML", L"C.mht",
-                                                       L"f.htm.bak", L"第一章.htm"}));
+  EXPECT_EQ(ListEntries(), (std::vector<std::wstring>{L"a.txt", L"b.HTML", L"C.mht", L"f.htm.bak",
+                                                      L"第一章.htm"}));
   EXPECT_EQ(app::GetChapterFolder(form_), folder.path());
 
   // A second import replaces the list entirely.

@@ -19,7 +19,8 @@ namespace {
 // folder window, so that the program runs unattended.
 class UnattendedPlatform : public book::BookPlatform {
  public:
-  explicit UnattendedPlatform(std::unique_ptr<book::BookPlatform> inner) : inner_(std::move(inner)) {}
+  explicit UnattendedPlatform(std::unique_ptr<book::BookPlatform> inner)
+      : inner_(std::move(inner)) {}
   std::string ToAnsi(const std::string& s) const override { return inner_->ToAnsi(s); }
   bool ToAnsiStrict(const std::string& s, std::string& a) const override {
     return inner_->ToAnsiStrict(s, a);
@@ -68,9 +69,12 @@ int wmain(int argc, wchar_t** argv) {
   book::SortChapterNames(names);
   UnattendedPlatform platform(app::MakeWindowsBookPlatform(nullptr));
   switch (book::BuildBook(platform, app::WideToUtf8(folder), names, app::WideToUtf8(argv[2]))) {
-    case book::BuildResult::kEmptyList: return 1;
-    case book::BuildResult::kFailed: return 3;
-    case book::BuildResult::kStarted: return 0;
+    case book::BuildResult::kEmptyList:
+      return 1;
+    case book::BuildResult::kFailed:
+      return 3;
+    case book::BuildResult::kStarted:
+      return 0;
   }
   return 3;
 }

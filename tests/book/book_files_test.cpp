@@ -21,27 +21,42 @@ TEST(GeneratedFiles, OneUntitledChapterGivesTheFullContentsIndexAndProject) {
   ASSERT_EQ(book::BuildBook(p, dir.path(), {"a.txt"}, u8"我的书"), book::BuildResult::kStarted);
 
   EXPECT_EQ(SplitCrLf(ReadFile(dir / "chm_hhc.hhc")),
-            GbkLines({"<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML//EN\">", "<HTML>", "<HEAD>",
+            GbkLines({"<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML//EN\">",
+                      "<HTML>",
+                      "<HEAD>",
                       "<meta name=\"GENERATOR\" content=\"Microsoft&reg; HTML Help Workshop 4.1\">",
-                      "<!-- Sitemap 1.0 -->", "</HEAD><BODY>", "<OBJECT type=\"text/site properties\">",
-                      "<param name=\"ImageType\" value=\"Folder\">", "</OBJECT>", "<UL>",
-                      "<LI> <OBJECT type=\"text/sitemap\">", u8"<param name=\"Name\" value=\"目录\">",
-                      "</OBJECT>", "<UL> ;32",
-                      "<LI> <OBJECT type=\"text/sitemap\">", "<param name=\"Name\" value=\"a.txt\">",
-                      "<param name=\"Local\" value=\"a.txt\">", "</OBJECT>",
-                      "", "</UL>", "<LI> <OBJECT type=\"text/sitemap\">",
+                      "<!-- Sitemap 1.0 -->",
+                      "</HEAD><BODY>",
+                      "<OBJECT type=\"text/site properties\">",
+                      "<param name=\"ImageType\" value=\"Folder\">",
+                      "</OBJECT>",
+                      "<UL>",
+                      "<LI> <OBJECT type=\"text/sitemap\">",
+                      u8"<param name=\"Name\" value=\"目录\">",
+                      "</OBJECT>",
+                      "<UL> ;32",
+                      "<LI> <OBJECT type=\"text/sitemap\">",
+                      "<param name=\"Name\" value=\"a.txt\">",
+                      "<param name=\"Local\" value=\"a.txt\">",
+                      "</OBJECT>",
+                      "",
+                      "</UL>",
+                      "<LI> <OBJECT type=\"text/sitemap\">",
                       u8"<param name=\"Name\" value=\"关于Folivane\">",
                       "<param name=\"Local\" value=\"chm_about.htm\">",
-                      "<param name=\"ImageNumber\" value=\"10\">", "</OBJECT>", "</UL>",
+                      "<param name=\"ImageNumber\" value=\"10\">",
+                      "</OBJECT>",
+                      "</UL>",
                       "</BODY></HTML>"}));
 
-  EXPECT_EQ(SplitCrLf(ReadFile(dir / "chm_hhk.hhk")),
-            GbkLines({"<HTML>", "<HEAD>",
-                      "<meta name=\"GENERATOR\" content=\"Microsoft&reg; HTML Help Workshop 4.1\">",
-                      "<!-- Sitemap 1.0 -->", "</HEAD><BODY>", "<UL>",
-                      "<LI> <OBJECT type=\"text/sitemap\">", "<param name=\"Name\" value=\"a.txt\">",
-                      "<param name=\"Local\" value=\"a.txt\">", "</OBJECT>", "", "</UL>",
-                      "</BODY></HTML>"}));
+  EXPECT_EQ(
+      SplitCrLf(ReadFile(dir / "chm_hhk.hhk")),
+      GbkLines({"<HTML>", "<HEAD>",
+                "<meta name=\"GENERATOR\" content=\"Microsoft&reg; HTML Help Workshop 4.1\">",
+                "<!-- Sitemap 1.0 -->", "</HEAD><BODY>", "<UL>",
+                "<LI> <OBJECT type=\"text/sitemap\">", "<param name=\"Name\" value=\"a.txt\">",
+                "<param name=\"Local\" value=\"a.txt\">", "</OBJECT>", "", "</UL>",
+                "</BODY></HTML>"}));
 
   const std::string project = ReadFile(dir / "chm_hhp.hhp");
   EXPECT_EQ(SplitCrLf(project),
@@ -98,7 +113,9 @@ TEST(GeneratedFiles, QuoteInANameIsEscapedInSitemapsAndRawInTheProject) {
 }
 
 TEST(GeneratedFiles, BookNameIsUsedAsTypedOrDefaulted) {
-  struct Case { std::string typed, compiled, window; };
+  struct Case {
+    std::string typed, compiled, window;
+  };
   for (const Case& c : {Case{"", u8"Compiled file=电子书.chm", u8"chm_window=电子书,"},
                         Case{"   ", "Compiled file=   .chm", "chm_window=   ,"},
                         Case{"book.chm", "Compiled file=book.chm.chm", "chm_window=book.chm,"},

@@ -70,7 +70,8 @@ TEST(StringTable, HoldsTheThirtyFiveTemplatesExactly) {
 
 TEST(AboutPage, ResourceIsTheAboutPageByteForByte) {
   auto platform = app::MakeWindowsBookPlatform(nullptr);
-  EXPECT_EQ(platform->LoadAboutPage(), ReadAll(Utf8ToWide(FOLIVANE_SOURCE_DIR "/resources/about.htm")));
+  EXPECT_EQ(platform->LoadAboutPage(),
+            ReadAll(Utf8ToWide(FOLIVANE_SOURCE_DIR "/resources/about.htm")));
 }
 
 TEST(CodePage, ConversionIsGbkWithoutBestFit) {
@@ -114,7 +115,8 @@ TEST(CompilerStart, StartsTheProgramHiddenWithBothPathsQuoted) {
   std::wstring chapters = MakeFolder(L"章节 文件夹");
   Write(chapters + L"\\a.htm", "<title>A</title>");
   auto platform = app::MakeWindowsBookPlatform(nullptr, bin);
-  ASSERT_EQ(book::BuildBook(*platform, Utf8Of(chapters), {"a.htm"}, "b"), book::BuildResult::kStarted);
+  ASSERT_EQ(book::BuildBook(*platform, Utf8Of(chapters), {"a.htm"}, "b"),
+            book::BuildResult::kStarted);
 
   std::string call;
   for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 15000 && call.empty(); Sleep(50))
@@ -139,19 +141,28 @@ TEST(CompilerStart, MissingCompilerIsReportedNamingIt) {
     std::unique_ptr<book::BookPlatform> inner;
     std::string error;
     std::string ToAnsi(const std::string& s) const override { return inner->ToAnsi(s); }
-    bool ToAnsiStrict(const std::string& s, std::string& a) const override { return inner->ToAnsiStrict(s, a); }
-    bool FromAnsiStrict(const std::string& a, std::string& s) const override { return inner->FromAnsiStrict(a, s); }
+    bool ToAnsiStrict(const std::string& s, std::string& a) const override {
+      return inner->ToAnsiStrict(s, a);
+    }
+    bool FromAnsiStrict(const std::string& a, std::string& s) const override {
+      return inner->FromAnsiStrict(a, s);
+    }
     bool IsAnsiLeadByte(unsigned char b) const override { return inner->IsAnsiLeadByte(b); }
-    std::FILE* OpenFile(const std::string& p, const char* m) const override { return inner->OpenFile(p, m); }
+    std::FILE* OpenFile(const std::string& p, const char* m) const override {
+      return inner->OpenFile(p, m);
+    }
     void ShowMessage(const std::string&, const std::string&) override {}
     void ReportError(const std::string& m) override { error = m; }
     void OpenWithShell(const std::string&) override {}
-    bool StartCompiler(const std::string& p, std::string& r) override { return inner->StartCompiler(p, r); }
+    bool StartCompiler(const std::string& p, std::string& r) override {
+      return inner->StartCompiler(p, r);
+    }
   } p;
   p.inner = app::MakeWindowsBookPlatform(nullptr, empty);
   EXPECT_EQ(book::BuildBook(p, Utf8Of(chapters), {"a.htm"}, "b"), book::BuildResult::kFailed);
   EXPECT_NE(p.error.find(Utf8Of(empty) + "/hhc.exe"), std::string::npos) << p.error;
-  EXPECT_EQ(GetFileAttributesW((chapters + L"\\chm_hhp.hhp").c_str()) != INVALID_FILE_ATTRIBUTES, true);
+  EXPECT_EQ(GetFileAttributesW((chapters + L"\\chm_hhp.hhp").c_str()) != INVALID_FILE_ATTRIBUTES,
+            true);
 }
 
 }  // namespace

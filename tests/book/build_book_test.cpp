@@ -98,8 +98,8 @@ TEST(BuildFailures, CompilerThatCannotStartIsReportedAfterTheFilesAreWritten) {
   EXPECT_EQ(book::BuildBook(p, dir.path(), {"a.htm"}, "b"), book::BuildResult::kFailed);
   ASSERT_EQ(p.errors.size(), 1u);
   EXPECT_THAT(p.errors[0], HasSubstr("no compiler in this test"));
-  EXPECT_THAT(ListFolder(dir.path()), ElementsAre("a.htm", "chm_about.htm", "chm_hhc.hhc",
-                                                  "chm_hhk.hhk", "chm_hhp.hhp"));
+  EXPECT_THAT(ListFolder(dir.path()),
+              ElementsAre("a.htm", "chm_about.htm", "chm_hhc.hhc", "chm_hhk.hhk", "chm_hhp.hhp"));
 }
 
 class ChapterLimit : public ::testing::Test {

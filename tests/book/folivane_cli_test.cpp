@@ -24,7 +24,7 @@ std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 // Runs a copy of folivane from `bin_dir` (so that the hhc beside it is what the test puts there).
 CommandRun RunFolivane(const std::string& bin_dir, const std::vector<std::string>& args,
-                const ScratchFolder& scratch) {
+                       const ScratchFolder& scratch) {
   std::string cmd = Quote(bin_dir + "/folivane");
   for (const auto& a : args) cmd += " " + Quote(a);
   cmd += " >" + Quote(scratch / "out.txt") + " 2>" + Quote(scratch / "err.txt");
@@ -40,13 +40,16 @@ class FolivaneCommand : public ::testing::Test {
     book_ = scratch_.path() + "/book dir";
     ASSERT_EQ(mkdir(bin_.c_str(), 0755), 0);
     ASSERT_EQ(mkdir(book_.c_str(), 0755), 0);
-    ASSERT_EQ(std::system(("cp " + Quote(std::string(FOLIVANE_BIN_DIR) + "/folivane") + " " +
-                           Quote(bin_)).c_str()), 0);
+    ASSERT_EQ(
+        std::system(("cp " + Quote(std::string(FOLIVANE_BIN_DIR) + "/folivane") + " " + Quote(bin_))
+                        .c_str()),
+        0);
   }
   // An hhc stand-in that records its arguments and exits with `status`.
   void PutFakeCompiler(int status) {
-    WriteFile(bin_ + "/hhc", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/hhc-args\"\nexit " +
-                                 std::to_string(status) + "\n");
+    WriteFile(bin_ + "/hhc",
+              "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/hhc-args\"\nexit " +
+                  std::to_string(status) + "\n");
     ASSERT_EQ(chmod((bin_ + "/hhc").c_str(), 0755), 0);
   }
   ScratchFolder scratch_;

@@ -29,7 +29,8 @@ TEST_P(TitleRules, ReadsTheTitleOfTheFirstLineWithTheMarker) {
 INSTANTIATE_TEST_SUITE_P(
     Files, TitleRules,
     ::testing::Values(
-        TitleCase{"upper-case tags and capitals", "<HTML>\r\n<TITLE>Hello World</TITLE>\r\n", "hello world"},
+        TitleCase{"upper-case tags and capitals", "<HTML>\r\n<TITLE>Hello World</TITLE>\r\n",
+                  "hello world"},
         TitleCase{"mixed-case tags", "<TiTlE>Mixed</tItLe>", "mixed"},
         TitleCase{"title spanning lines keeps the rest of the first line",
                   "<title>First part\r\nsecond part</title>\r\n", "first part"},
@@ -39,12 +40,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "<title lang=\"en\">Not this</title>\r\n<title>This</title>\r\n", "this"},
         TitleCase{"same line holds a plain marker after an attributed one",
                   "<title id=x>a</title><title>B</title>", "b"},
-        TitleCase{"blanks between the markers stay", "<title>  spaced out  </title>", "  spaced out  "},
+        TitleCase{"blanks between the markers stay", "<title>  spaced out  </title>",
+                  "  spaced out  "},
         TitleCase{"no marker at all", "<html><body>text</body></html>\r\n", ""},
         TitleCase{"empty file", "", ""},
         TitleCase{"lines ending in CR only", "line one\rline two\r<title>CR</title>\rlast", "cr"},
-        TitleCase{"LF-only file is one line up to its first CR",
-                  "a\nb\n<title>Found</title>\nc\n", "found"},
+        TitleCase{"LF-only file is one line up to its first CR", "a\nb\n<title>Found</title>\nc\n",
+                  "found"},
         TitleCase{"LF stays in the line's text", "<title>a\nb</title>\r\n", "a\nb"},
         TitleCase{"last line without an end", "x\r\n<title>Tail", "tail"},
         TitleCase{"character references are not decoded", "<title>A &amp; B</title>", "a &amp; b"},
@@ -102,8 +104,8 @@ TEST(EntryName, FallsBackToTheFileNameAsListed) {
 }
 
 TEST(ChapterFiles, MatchTheListPatternsWithoutRegardToCase) {
-  for (const char* yes : {"a.htm", "b.HTML", "c.HtM", "d.htmx", "e.htm.bak", "f.TXT", "g.mht",
-                          "h.MHT", ".htm"}) {
+  for (const char* yes :
+       {"a.htm", "b.HTML", "c.HtM", "d.htmx", "e.htm.bak", "f.TXT", "g.mht", "h.MHT", ".htm"}) {
     EXPECT_TRUE(book::IsChapterFileName(yes)) << yes;
   }
   for (const char* no : {"a.txt~", "notes.txt1", "l.mhtml", "m.mhtx", "pic.png", "htm", "a.ht"}) {
@@ -112,11 +114,11 @@ TEST(ChapterFiles, MatchTheListPatternsWithoutRegardToCase) {
 }
 
 TEST(ChapterFiles, SortByNameIgnoringCaseWithTiesInByteOrder) {
-  std::vector<std::string> names = {"b.htm", "A.htm", "a.htm", "C.txt", "a1.htm", u8"第二.htm",
-                                    "_x.htm"};
+  std::vector<std::string> names = {"b.htm",  "A.htm",      "a.htm", "C.txt",
+                                    "a1.htm", u8"第二.htm", "_x.htm"};
   book::SortChapterNames(names);
-  EXPECT_EQ(names, (std::vector<std::string>{"_x.htm", "A.htm", "a.htm", "a1.htm", "b.htm",
-                                             "C.txt", u8"第二.htm"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"_x.htm", "A.htm", "a.htm", "a1.htm", "b.htm", "C.txt",
+                                             u8"第二.htm"}));
 }
 
 }  // namespace

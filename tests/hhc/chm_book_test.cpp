@@ -11,7 +11,8 @@ namespace {
 
 constexpr std::uint64_t kFixedTime = 1700000000;
 
-fs::path Compile(const fs::path& folder, const std::string& book, chm::LzxLevel level = chm::LzxLevel::kNormal) {
+fs::path Compile(const fs::path& folder, const std::string& book,
+                 chm::LzxLevel level = chm::LzxLevel::kNormal) {
   chm::CompileSettings settings;
   settings.level = level;
   settings.unix_time = kFixedTime;
@@ -58,8 +59,11 @@ std::string Page(const std::string& title, const std::string& body) {
 TEST(Book, BuilderProjectWithLinkedPicturesReadsBackInAllReaders) {
   fs::path dir = FreshFolder("sample");
   std::vector<Chapter> chapters = {
-      {"a.htm", "第一章", Gbk(Page("第一章", "<img src=\"images/pic.png\"><a href=\"http://x.org/\">x</a>"))},
-      {"第二章.htm", "第二章", Gbk(Page("第二章", "<link rel=stylesheet href=\"style/s.css\"><a href=\"a.htm#top\">1</a>"))},
+      {"a.htm", "第一章",
+       Gbk(Page("第一章", "<img src=\"images/pic.png\"><a href=\"http://x.org/\">x</a>"))},
+      {"第二章.htm", "第二章",
+       Gbk(Page("第二章",
+                "<link rel=stylesheet href=\"style/s.css\"><a href=\"a.htm#top\">1</a>"))},
       {"c.htm", "c.htm", "plain text with no title\r\n"},
   };
   WriteProject(dir, "测试书", chapters);
@@ -72,8 +76,8 @@ TEST(Book, BuilderProjectWithLinkedPicturesReadsBackInAllReaders) {
   ASSERT_TRUE(fs::exists(book));
   EXPECT_FALSE(fs::exists(book.string() + ".part"));
   ExpectAllReadersAgree(book, dir,
-                        {"a.htm", "第二章.htm", "c.htm", "chm_about.htm", "chm_hhc.hhc", "chm_hhk.hhk",
-                         "images/pic.png", "style/s.css", "images/bg.gif"});
+                        {"a.htm", "第二章.htm", "c.htm", "chm_about.htm", "chm_hhc.hhc",
+                         "chm_hhk.hhk", "images/pic.png", "style/s.css", "images/bg.gif"});
   BookFiles files = ReadWithChmlib(book);
   EXPECT_EQ(files.count("/unlisted.htm"), 0u);
   // Strings stay in the project's code page: the window title and the compiled file's stem.
@@ -90,8 +94,10 @@ TEST(Book, StoreLevelAndBestLevelBooksReadBackToo) {
   fs::path dir = FreshFolder("levels");
   std::vector<Chapter> chapters;
   std::string filler;
-  for (int i = 0; i < 3000; ++i) filler += "<p class=\"para\">Paragraph " + std::to_string(i) + " of the text.</p>\r\n";
-  for (int i = 0; i < 4; ++i) chapters.push_back({"ch" + std::to_string(i) + ".htm", "c", Page("c", filler)});
+  for (int i = 0; i < 3000; ++i)
+    filler += "<p class=\"para\">Paragraph " + std::to_string(i) + " of the text.</p>\r\n";
+  for (int i = 0; i < 4; ++i)
+    chapters.push_back({"ch" + std::to_string(i) + ".htm", "c", Page("c", filler)});
   WriteProject(dir, "book", chapters);
   for (chm::LzxLevel level : {chm::LzxLevel::kStore, chm::LzxLevel::kBest}) {
     fs::path book = Compile(dir, "book", level);
@@ -106,7 +112,8 @@ TEST(Book, StoreLevelAndBestLevelBooksReadBackToo) {
 TEST(Book, PictureNamedInTheCodePageOnDiskIsStoredUnderItsDecodedName) {
   fs::path dir = FreshFolder("ansi_names");
   const std::string img = "<img src=\"图.png\"><img src=\"gone.png\">";  // pages are GBK
-  WriteProject(dir, "book", {{"a.htm", "a", Gbk(Page("a", img + img))}, {"b.htm", "b", Gbk(Page("b", img))}});
+  WriteProject(dir, "book",
+               {{"a.htm", "a", Gbk(Page("a", img + img))}, {"b.htm", "b", Gbk(Page("b", img))}});
   const std::string picture = RandomBytes(500, 3);
   WriteBytes(dir / fs::path(Gbk("图.png")), picture);
   fs::path book = Compile(dir, "book");
@@ -125,7 +132,8 @@ void CheckDeepDirectory(const std::string& tag, int files, std::uint32_t expecte
   for (int i = 0; i < files; ++i) {
     char n[32];
     std::snprintf(n, sizeof n, "page_%05d.htm", i);
-    chapters.push_back({folder + n, n, Page(n, std::string(i % 700, 'x') + RandomBytes(i % 50, i))});
+    chapters.push_back(
+        {folder + n, n, Page(n, std::string(i % 700, 'x') + RandomBytes(i % 50, i))});
     names.push_back(folder + n);
   }
   WriteProject(dir, "deep", chapters);

@@ -33,7 +33,8 @@ void ExpectFailure(const ProgramRun& run, const fs::path& book, const std::strin
   EXPECT_NE(run.status, 0);
   EXPECT_NE(run.err.find(file), std::string::npos) << run.err;
   EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
-  EXPECT_EQ(run.err.find("hhc: error:"), run.err.rfind("hhc: error:")) << "more than one error: " << run.err;
+  EXPECT_EQ(run.err.find("hhc: error:"), run.err.rfind("hhc: error:"))
+      << "more than one error: " << run.err;
   EXPECT_FALSE(fs::exists(book)) << book;
   EXPECT_FALSE(fs::exists(book.string() + ".part"));
   EXPECT_FALSE(fs::exists(book.string() + ".content.part"));

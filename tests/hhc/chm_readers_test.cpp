@@ -1,13 +1,13 @@
 // The project, window-line, sitemap and link readers on their own.
 #include <gtest/gtest.h>
 
-#include "text/codepage.h"
-#include "itsf/error.h"
+#include "help/window_def.h"
 #include "hhc/link_scan.h"
 #include "hhc/project.h"
 #include "hhc/sitemap.h"
-#include "help/window_def.h"
+#include "itsf/error.h"
 #include "tests/support/chm_support.h"
+#include "text/codepage.h"
 
 namespace chm {
 namespace {
@@ -26,7 +26,8 @@ ErrorCode CodeOf(const std::function<void()>& f) {
 
 std::string BuilderProject() {
   std::string text;
-  for (const std::string& l : chm_test::ProjectLines("测试书", {{"a.htm", "", ""}, {"第二章.htm", "", ""}})) {
+  for (const std::string& l :
+       chm_test::ProjectLines("测试书", {{"a.htm", "", ""}, {"第二章.htm", "", ""}})) {
     text += l + "\r\n";
   }
   return Gbk(text);
@@ -57,7 +58,8 @@ TEST(ProjectReader, ReadsEveryLineTheBookBuilderWrites) {
   EXPECT_EQ(w.rect[0], 84);
   EXPECT_EQ(w.rect[3], 513);
   // Properties, rect and toolbar were given; the empty width gets a visible default.
-  EXPECT_EQ(w.valid, kWinParamProperties | kWinParamRect | kWinParamToolbarFlags | kWinParamNavWidth);
+  EXPECT_EQ(w.valid,
+            kWinParamProperties | kWinParamRect | kWinParamToolbarFlags | kWinParamNavWidth);
   EXPECT_EQ(w.nav_width, kDefaultNavWidth);
 }
 
@@ -70,9 +72,10 @@ TEST(ProjectReader, DecodesBeforeSplittingSoTrailBytesLikeBracketsStayInNames) {
 }
 
 TEST(ProjectReader, KeysAreCaseInsensitiveAndUnknownOnesAreSetAside) {
-  Project p = ParseProject("[options]\r\ndefault TOPIC=x.htm\r\nBinary Index=No\r\nFull-text search=Yes\r\n"
-                           "Binary TOC=yes\r\nError log file=log.txt\r\nFlat=Yes\r\n[MAP]\r\n#define A 1\r\n",
-                           "x.hhp");
+  Project p = ParseProject(
+      "[options]\r\ndefault TOPIC=x.htm\r\nBinary Index=No\r\nFull-text search=Yes\r\n"
+      "Binary TOC=yes\r\nError log file=log.txt\r\nFlat=Yes\r\n[MAP]\r\n#define A 1\r\n",
+      "x.hhp");
   EXPECT_EQ(p.default_topic, "x.htm");
   EXPECT_FALSE(p.binary_index);
   EXPECT_TRUE(p.full_text_search);
@@ -89,13 +92,17 @@ TEST(ProjectReader, RefusesBytesThatAreNotTextInTheCodePage) {
 }
 
 TEST(ProjectReader, RefusesWindowLinesWithTooFewFields) {
-  EXPECT_EQ(CodeOf([] { ParseProject("[WINDOWS]\r\nw=\"t\",\"a.hhc\",,,\r\n", "x"); }), ErrorCode::kBadWindow);
-  EXPECT_EQ(CodeOf([] { ParseProject("[WINDOWS]\r\njust a name\r\n", "x"); }), ErrorCode::kBadWindow);
+  EXPECT_EQ(CodeOf([] { ParseProject("[WINDOWS]\r\nw=\"t\",\"a.hhc\",,,\r\n", "x"); }),
+            ErrorCode::kBadWindow);
+  EXPECT_EQ(CodeOf([] { ParseProject("[WINDOWS]\r\njust a name\r\n", "x"); }),
+            ErrorCode::kBadWindow);
 }
 
 TEST(ProjectReader, RefusesTextBeforeAnySectionAndOptionsWithoutValue) {
-  EXPECT_EQ(CodeOf([] { ParseProject("hello\r\n[OPTIONS]\r\n", "x"); }), ErrorCode::kBadProjectLine);
-  EXPECT_EQ(CodeOf([] { ParseProject("[OPTIONS]\r\nTitle\r\n", "x"); }), ErrorCode::kBadProjectLine);
+  EXPECT_EQ(CodeOf([] { ParseProject("hello\r\n[OPTIONS]\r\n", "x"); }),
+            ErrorCode::kBadProjectLine);
+  EXPECT_EQ(CodeOf([] { ParseProject("[OPTIONS]\r\nTitle\r\n", "x"); }),
+            ErrorCode::kBadProjectLine);
 }
 
 TEST(WindowLine, QuotedAndBareFieldsCommasInsideQuotesAndBrackets) {
@@ -151,7 +158,8 @@ TEST(Sitemap, UnbalancedListsAndUnterminatedMarkupAreRefused) {
 TEST(LinkScan, FindsSrcHrefBackgroundAndCssUrls) {
   auto refs = FindReferences(
       "<IMG SRC=\"a.png\"><a href = b.htm>x</a><body background='c.gif'>"
-      "<div data-src=\"no.png\" style=\"background: url( 'd.jpg' )\"><style>p{x:url(e.css)}</style>");
+      "<div data-src=\"no.png\" style=\"background: url( 'd.jpg' "
+      ")\"><style>p{x:url(e.css)}</style>");
   EXPECT_EQ(refs, (std::vector<std::string>{"a.png", "b.htm", "c.gif", "d.jpg", "e.css"}));
 }
 

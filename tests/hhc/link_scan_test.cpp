@@ -37,8 +37,8 @@ SlowScan ScanSlowly(std::string_view page, size_t head_size) {
   SlowScan out;
   for (std::string_view attr : {"src", "href", "background"}) {
     for (size_t at = 0; (at = FindNoCase(page, attr, at)) != std::string_view::npos; ++at) {
-      if (at > 0 && (std::isalnum(static_cast<unsigned char>(page[at - 1])) || page[at - 1] == '-' ||
-                     page[at - 1] == '_')) {
+      if (at > 0 && (std::isalnum(static_cast<unsigned char>(page[at - 1])) ||
+                     page[at - 1] == '-' || page[at - 1] == '_')) {
         continue;
       }
       size_t p = at + attr.size();
@@ -54,7 +54,8 @@ SlowScan ScanSlowly(std::string_view page, size_t head_size) {
     size_t end = page.find(')', at + 4);
     if (end == std::string_view::npos || end - at - 4 > 2048) continue;
     std::string_view v = Trim(page.substr(at + 4, end - at - 4));
-    if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);
+    if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
+      v = v.substr(1, v.size() - 2);
     v = Trim(v);
     if (!v.empty()) out.refs.push_back(DecodeHtmlEntities(v));
   }
@@ -89,9 +90,10 @@ TEST(PageScan, UppercaseNamesBlanksAroundEqualsAndQuotedUrlsAreFound) {
 }
 
 TEST(PageScan, WordsEndingLongerNamesOrCutByTheEndOfThePageAreNotLinks) {
-  EXPECT_EQ(ScanPage("<img data-src=a.png x_href=b.htm my-background=c.gif>", 0).references, Refs{});
-  for (const char* cut : {"<img src", "<img src=", "<img src =  ", "<img src=\"a.png", "url(", "url( a.png",
-                          "<a hre", "s", "u"}) {
+  EXPECT_EQ(ScanPage("<img data-src=a.png x_href=b.htm my-background=c.gif>", 0).references,
+            Refs{});
+  for (const char* cut : {"<img src", "<img src=", "<img src =  ", "<img src=\"a.png", "url(",
+                          "url( a.png", "<a hre", "s", "u"}) {
     EXPECT_EQ(ScanPage(cut, 0).references, Refs{}) << cut;
   }
   EXPECT_EQ(ScanPage("<img src=a.png", 0).references, Refs{"a.png"});
@@ -116,11 +118,14 @@ TEST(PageScan, TitleAndCharsetAreLookedForOnlyInTheHead) {
 // Random soups of the words the scan reacts to, in every case, with the separators that
 // decide whether they count.
 TEST(PageScan, FindsWhatSeparateSearchesFindOnRandomMarkup) {
-  const char* const pieces[] = {"src", "SRC", "Src", "href", "HREF", "background", "BackGround",
-                                "url(", "URL(", ")", "=", " ", "\t", "\r\n", "\"", "'", ">", "<",
-                                "a.png", "b c", "&amp;", "data-", "x", "<title", "<TITLE>", "</title",
-                                "</Title>", "charset=", "CHARSET=", "utf-8", "\"UTF-8", "s", "h", "b",
-                                "u", "c", "\0"};
+  const char* const pieces[] = {"src",        "SRC",        "Src",      "href",     "HREF",
+                                "background", "BackGround", "url(",     "URL(",     ")",
+                                "=",          " ",          "\t",       "\r\n",     "\"",
+                                "'",          ">",          "<",        "a.png",    "b c",
+                                "&amp;",      "data-",      "x",        "<title",   "<TITLE>",
+                                "</title",    "</Title>",   "charset=", "CHARSET=", "utf-8",
+                                "\"UTF-8",    "s",          "h",        "b",        "u",
+                                "c",          "\0"};
   std::mt19937 rng(7);
   for (int round = 0; round < 3000; ++round) {
     std::string page;

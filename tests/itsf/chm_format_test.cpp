@@ -1,9 +1,9 @@
 // Byte-level structures checked against values seen in files made by other compilers.
 #include <gtest/gtest.h>
 
+#include "help/tables.h"
 #include "itsf/container.h"
 #include "itsf/directory.h"
-#include "help/tables.h"
 
 namespace chm {
 namespace {
@@ -33,8 +33,8 @@ TEST(UrlKey, MatchesMicrosoftsKeyAndIgnoresCaseAndSeparatorKind) {
 }
 
 TEST(ControlData, IsExactlyTheBytesEveryCompilerWrites) {
-  const Bytes expected = {6, 0, 0, 0, 'L', 'Z', 'X', 'C', 2, 0, 0, 0, 2, 0, 0, 0,
-                          2, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+  const Bytes expected = {6, 0, 0, 0, 'L', 'Z', 'X', 'C', 2, 0, 0, 0, 2, 0,
+                          0, 0, 2, 0, 0,   0,   1,   0,   0, 0, 0, 0, 0, 0};
   EXPECT_EQ(ControlDataFile(), expected);
   EXPECT_EQ(NameListFile().size(), 60u);
   EXPECT_EQ(TransformListFile().size(), 38u);
@@ -63,7 +63,8 @@ TEST(DirectoryOrder, FoldsOnlyAsciiUpperCaseAndPutsPrefixesFirst) {
 TEST(ListingChunk, FreeSpaceAndQuickrefsDescribeTheEntries) {
   std::vector<DirectoryEntry> entries;
   for (int i = 0; i < 22; ++i) {
-    entries.push_back({"/page" + std::to_string(100 + i) + ".htm", 1, static_cast<std::uint64_t>(i * 300), 300});
+    entries.push_back(
+        {"/page" + std::to_string(100 + i) + ".htm", 1, static_cast<std::uint64_t>(i * 300), 300});
   }
   Directory d = BuildDirectory(entries);
   ASSERT_EQ(d.chunk_count, 1u);
@@ -76,10 +77,10 @@ TEST(ListingChunk, FreeSpaceAndQuickrefsDescribeTheEntries) {
     offsets.push_back(pos - 0x14);
     size_t len = c[pos];
     pos += 1 + len;
-    pos += 1;                                   // section
-    while (c[pos] & 0x80) ++pos;                // offset
+    pos += 1;                     // section
+    while (c[pos] & 0x80) ++pos;  // offset
     ++pos;
-    while (c[pos] & 0x80) ++pos;                // length
+    while (c[pos] & 0x80) ++pos;  // length
     ++pos;
   }
   std::uint32_t free_space = c[4] | c[5] << 8 | c[6] << 16 | c[7] << 24;
@@ -112,7 +113,8 @@ TEST(UrlTable, RowsAreSortedByKeyAndSkipTheLastFourBytesOfEachBlock) {
   EXPECT_EQ(t.topics.size(), 400u * 16);
   EXPECT_EQ(t.urltbl.size(), 4096u + 59 * 12);
   auto key_at = [&](size_t at) {
-    return static_cast<std::uint32_t>(t.urltbl[at] | t.urltbl[at + 1] << 8 | t.urltbl[at + 2] << 16) |
+    return static_cast<std::uint32_t>(t.urltbl[at] | t.urltbl[at + 1] << 8 |
+                                      t.urltbl[at + 2] << 16) |
            static_cast<std::uint32_t>(t.urltbl[at + 3]) << 24;
   };
   EXPECT_LE(key_at(340 * 12), key_at(4096));
@@ -125,7 +127,10 @@ TEST(WindowsTable, EntryIs196BytesWithFieldsAtTheirViewerOffsets) {
   w.caption = "Book";
   w.valid = 0x132;
   w.properties = 0x2120;
-  w.rect[0] = 84; w.rect[1] = 25; w.rect[2] = 648; w.rect[3] = 513;
+  w.rect[0] = 84;
+  w.rect[1] = 25;
+  w.rect[2] = 648;
+  w.rect[3] = 513;
   w.nav_width = 200;
   w.buttons = 0x8380E;
   w.jump2_url = "chm_about.htm";
@@ -138,7 +143,9 @@ TEST(WindowsTable, EntryIs196BytesWithFieldsAtTheirViewerOffsets) {
     return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16) |
            static_cast<std::uint32_t>(b[at + 3]) << 24;
   };
-  auto str = [&](std::uint32_t off) { return std::string(reinterpret_cast<const char*>(pool.bytes().data() + off)); };
+  auto str = [&](std::uint32_t off) {
+    return std::string(reinterpret_cast<const char*>(pool.bytes().data() + off));
+  };
   EXPECT_EQ(u32(0x00), 196u);
   EXPECT_EQ(str(u32(0x08)), "chm_window");
   EXPECT_EQ(u32(0x0C), 0x132u);

@@ -7,11 +7,11 @@
 
 #include <cstring>
 
-#include "itsf/book_output.h"
 #include "hhc/compiler.h"
+#include "itsf/book_output.h"
 #include "itsf/error.h"
-#include "lzx/encoder.h"
 #include "itsf/self_check.h"
+#include "lzx/encoder.h"
 #include "tests/support/chm_support.h"
 
 namespace chm_test {
@@ -41,7 +41,8 @@ std::vector<Chapter> TextChapters(int count, std::size_t paragraphs) {
       body += "<p>Chapter " + std::to_string(c) + ", paragraph " + std::to_string(p * 7919 % 1000) +
               " of the text.</p>\r\n";
     }
-    chapters.push_back({"ch" + std::to_string(c) + ".htm", "c", "<html><body>" + body + "</body></html>"});
+    chapters.push_back(
+        {"ch" + std::to_string(c) + ".htm", "c", "<html><body>" + body + "</body></html>"});
   }
   return chapters;
 }
@@ -65,8 +66,8 @@ struct Walk {
 
 int NoteEntry(chmFile*, chmUnitInfo* ui, void* context) {
   auto* walk = static_cast<Walk*>(context);
-  walk->expected->directory_digest +=
-      chm::DirectoryEntryDigest(ui->path, static_cast<std::uint64_t>(ui->space), ui->start, ui->length);
+  walk->expected->directory_digest += chm::DirectoryEntryDigest(
+      ui->path, static_cast<std::uint64_t>(ui->space), ui->start, ui->length);
   if (ui->space == 1 && ui->length > 0) walk->compressed.push_back(*ui);
   return CHM_ENUMERATOR_CONTINUE;
 }
@@ -82,7 +83,8 @@ chm::BookExpectation ExpectationFromChmlib(const fs::path& book) {
   chm_enumerate(file, CHM_ENUMERATE_ALL, NoteEntry, &walk);
   chmUnitInfo span{};
   std::uint8_t span_bytes[8] = {};
-  EXPECT_EQ(chm_resolve_object(file, "::DataSpace/Storage/MSCompressed/SpanInfo", &span), CHM_RESOLVE_SUCCESS);
+  EXPECT_EQ(chm_resolve_object(file, "::DataSpace/Storage/MSCompressed/SpanInfo", &span),
+            CHM_RESOLVE_SUCCESS);
   chm_retrieve_object(file, &span, span_bytes, 0, 8);
   std::uint64_t uncompressed = 0;
   for (int i = 7; i >= 0; --i) uncompressed = uncompressed << 8 | span_bytes[i];
@@ -120,14 +122,16 @@ std::size_t ContentStart(const fs::path& book, const Image& image, std::size_t* 
   EXPECT_NE(file, nullptr);
   if (file == nullptr) return 0;
   chmUnitInfo content{};
-  EXPECT_EQ(chm_resolve_object(file, "::DataSpace/Storage/MSCompressed/Content", &content), CHM_RESOLVE_SUCCESS);
+  EXPECT_EQ(chm_resolve_object(file, "::DataSpace/Storage/MSCompressed/Content", &content),
+            CHM_RESOLVE_SUCCESS);
   chm_close(file);
   if (length) *length = static_cast<std::size_t>(content.length);
   return static_cast<std::size_t>(Le64(image, 0x58) + content.start);
 }
 
 TEST(SelfCheck, SoundBooksPassAtEveryLevel) {
-  for (chm::LzxLevel level : {chm::LzxLevel::kStore, chm::LzxLevel::kNormal, chm::LzxLevel::kBest}) {
+  for (chm::LzxLevel level :
+       {chm::LzxLevel::kStore, chm::LzxLevel::kNormal, chm::LzxLevel::kBest}) {
     const fs::path dir = FreshFolder("self_check_sound");
     const fs::path book = CompileBook(dir, TextChapters(5, 2000), level);
     ASSERT_TRUE(fs::exists(book));
@@ -189,7 +193,8 @@ TEST(SelfCheck, BrokenIndexChunkIsCaught) {
   ASSERT_LT(wrong_child[entries_end - 1], 0x80);
   ASSERT_NE(wrong_child[entries_end - 1], 0);
   wrong_child[entries_end - 1] = 0;
-  EXPECT_NE(Check(wrong_child, expected).find("index"), std::string::npos) << Check(wrong_child, expected);
+  EXPECT_NE(Check(wrong_child, expected).find("index"), std::string::npos)
+      << Check(wrong_child, expected);
 
   // A name in the root altered so that it sorts after the names it stands for.
   Image wrong_name = sound;

@@ -9,8 +9,8 @@
 
 #include "lzx/bits.h"
 #include "lzx/decoder.h"
-#include "lzx/format.h"
 #include "lzx/encoder.h"
+#include "lzx/format.h"
 #include "tests/support/chm_support.h"
 #include "tests/support/lzx_support.h"
 
@@ -84,7 +84,8 @@ TEST(LzxDecoder, AlignedOffsetBlocksDecodeAsChmlibDecodesThem) {
     ASSERT_TRUE(by_chmlib.ok) << by_chmlib.error;
     std::vector<std::uint8_t> out;
     std::string error;
-    ASSERT_TRUE(chm::DecodeLzxStream(r.bytes.data(), r.bytes.size(), r.frame_offsets, 2, &out, &error))
+    ASSERT_TRUE(
+        chm::DecodeLzxStream(r.bytes.data(), r.bytes.size(), r.frame_offsets, 2, &out, &error))
         << error;
     EXPECT_TRUE(out == by_chmlib.bytes);
     EXPECT_TRUE(out == Padded(data));
@@ -109,13 +110,15 @@ struct ChmlibBook {
 };
 
 int CollectCompressed(chmFile*, chmUnitInfo* ui, void* context) {
-  if (ui->space == 1 && ui->length > 0) static_cast<std::vector<chmUnitInfo>*>(context)->push_back(*ui);
+  if (ui->space == 1 && ui->length > 0)
+    static_cast<std::vector<chmUnitInfo>*>(context)->push_back(*ui);
   return CHM_ENUMERATOR_CONTINUE;
 }
 
 std::uint64_t Le64(const std::string& s, std::size_t at) {
   std::uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(s[at + static_cast<std::size_t>(i)]);
+  for (int i = 7; i >= 0; --i)
+    v = v << 8 | static_cast<unsigned char>(s[at + static_cast<std::size_t>(i)]);
   return v;
 }
 
@@ -123,8 +126,10 @@ TEST(LzxDecoder, DecodesABookFromAnIndependentEncoder) {
   const fs::path dir = FreshFolder("chmcmd_book");
   std::vector<Chapter> chapters;
   for (int i = 0; i < 6; ++i) {
-    const auto text = HtmlLike(40000 + 7000 * static_cast<std::size_t>(i), static_cast<std::uint32_t>(i));
-    chapters.push_back({"ch" + std::to_string(i) + ".htm", "c", std::string(text.begin(), text.end())});
+    const auto text =
+        HtmlLike(40000 + 7000 * static_cast<std::size_t>(i), static_cast<std::uint32_t>(i));
+    chapters.push_back(
+        {"ch" + std::to_string(i) + ".htm", "c", std::string(text.begin(), text.end())});
   }
   WriteProject(dir, "other", chapters);
   const std::string command = "cd '" + dir.string() + "' && chmcmd chm_hhp.hhp >/dev/null 2>&1";
@@ -157,7 +162,8 @@ TEST(LzxDecoder, DecodesABookFromAnIndependentEncoder) {
     chm_retrieve_object(book.file, &ui, reinterpret_cast<unsigned char*>(expected.data()), 0,
                         static_cast<LONGINT64>(ui.length));
     ASSERT_LE(ui.start + ui.length, section.size()) << ui.path;
-    EXPECT_EQ(0, std::memcmp(section.data() + ui.start, expected.data(), expected.size())) << ui.path;
+    EXPECT_EQ(0, std::memcmp(section.data() + ui.start, expected.data(), expected.size()))
+        << ui.path;
   }
   fs::remove_all(dir);
 }
@@ -175,7 +181,8 @@ TEST(LzxDecoder, E8TranslationAgreesWithChmlib) {
   for (int round = 0; at + 16 < data.size(); ++round) {
     const auto v = static_cast<std::uint32_t>(values[round % 9]);
     data[at] = 0xE8;
-    for (int k = 0; k < 4; ++k) data[at + 1 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(v >> (8 * k));
+    for (int k = 0; k < 4; ++k)
+      data[at + 1 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(v >> (8 * k));
     at += 997 + static_cast<std::size_t>(round % 13);
   }
   data[kFrame - 9] = 0xE8;  // too close to the frame end to be translated
@@ -199,7 +206,8 @@ TEST(LzxDecoder, E8TranslationAgreesWithChmlib) {
   ASSERT_FALSE(by_chmlib.bytes == data) << "chmlib translated nothing";
   std::vector<std::uint8_t> out;
   std::string error;
-  ASSERT_TRUE(chm::DecodeLzxStream(r.bytes.data(), r.bytes.size(), r.frame_offsets, 2, &out, &error))
+  ASSERT_TRUE(
+      chm::DecodeLzxStream(r.bytes.data(), r.bytes.size(), r.frame_offsets, 2, &out, &error))
       << error;
   EXPECT_TRUE(out == by_chmlib.bytes);
 }
@@ -212,7 +220,8 @@ TEST(LzxDecoder, BlockAcrossResetAndBlockLongerThanTheStreamFail) {
     chm::LzxBitWriter bits(&r.bytes);
     bits.PutBits(0, 1);
     bits.PutBits(chm::kLzxUncompressed, 3);
-    bits.PutBits(static_cast<std::uint32_t>(frames_in_block == 3 ? 3 * kFrame : 2 * kFrame + 1), 24);
+    bits.PutBits(static_cast<std::uint32_t>(frames_in_block == 3 ? 3 * kFrame : 2 * kFrame + 1),
+                 24);
     bits.PadBeforeRawBytes();
     for (int k = 0; k < 3; ++k) bits.PutRawDword(1);
     r.frame_offsets = {0};
@@ -225,10 +234,12 @@ TEST(LzxDecoder, BlockAcrossResetAndBlockLongerThanTheStreamFail) {
       // Frame 2 starts a new interval while the block still has a frame to go.
       r.frame_offsets.push_back(r.bytes.size());
       bits.PutRawBytes(&data[2 * kFrame], kFrame);
-      EXPECT_FALSE(chm::DecodeLzxStream(r.bytes.data(), r.bytes.size(), r.frame_offsets, 2, &out, &error));
+      EXPECT_FALSE(
+          chm::DecodeLzxStream(r.bytes.data(), r.bytes.size(), r.frame_offsets, 2, &out, &error));
       EXPECT_NE(error.find("reset"), std::string::npos) << error;
     } else {
-      EXPECT_FALSE(chm::DecodeLzxStream(r.bytes.data(), r.bytes.size(), r.frame_offsets, 2, &out, &error));
+      EXPECT_FALSE(
+          chm::DecodeLzxStream(r.bytes.data(), r.bytes.size(), r.frame_offsets, 2, &out, &error));
       EXPECT_NE(error.find("claims more"), std::string::npos) << error;
     }
   }
@@ -241,7 +252,8 @@ TEST(LzxDecoder, DamagedOrShortenedStreamsFailCleanly) {
   std::vector<std::uint8_t> out;
   std::string error;
   // The last frame cut short: it reads past its bytes.
-  EXPECT_FALSE(chm::DecodeLzxStream(r.bytes.data(), r.bytes.size() - 2, r.frame_offsets, 2, &out, &error));
+  EXPECT_FALSE(
+      chm::DecodeLzxStream(r.bytes.data(), r.bytes.size() - 2, r.frame_offsets, 2, &out, &error));
   // Every damaged byte either fails or decodes to something else; none may crash or hang.
   // The last word of a frame may be all padding, which no reader looks at.
   auto in_padding = [&](std::size_t at) {

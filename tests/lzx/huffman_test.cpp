@@ -18,8 +18,7 @@ std::uint32_t KraftSum(const std::uint8_t* lengths, int count) {
 
 void ExpectCompleteWithin(const std::vector<std::uint32_t>& freqs, int max_length) {
   std::vector<std::uint8_t> lengths(freqs.size());
-  chm::BuildCodeLengths(freqs.data(), static_cast<int>(freqs.size()), max_length,
-                        lengths.data());
+  chm::BuildCodeLengths(freqs.data(), static_cast<int>(freqs.size()), max_length, lengths.data());
   EXPECT_EQ(KraftSum(lengths.data(), static_cast<int>(freqs.size())), 65536u);
   for (std::size_t s = 0; s < freqs.size(); ++s) {
     EXPECT_LE(lengths[s], max_length);

@@ -21,9 +21,12 @@ constexpr std::size_t kStoredFrameBytes = kFrame + 16;
 
 const char* LevelName(LzxLevel level) {
   switch (level) {
-    case LzxLevel::kStore: return "store";
-    case LzxLevel::kNormal: return "normal";
-    case LzxLevel::kBest: return "best";
+    case LzxLevel::kStore:
+      return "store";
+    case LzxLevel::kNormal:
+      return "normal";
+    case LzxLevel::kBest:
+      return "best";
   }
   return "?";
 }

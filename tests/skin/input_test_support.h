@@ -24,10 +24,10 @@ void Key(WORD virtualKey, bool down);
 // One WM_TIMER seen by a command button's own procedure, which runs after the fade tick: the
 // properties as the tick left them, and one pixel of the window as it shows.
 struct Tick {
-    int Level;
-    LONG_PTR TimerId;
-    int State;
-    COLORREF Pixel;
+  int Level;
+  LONG_PTR TimerId;
+  int State;
+  COLORREF Pixel;
 };
 
 // Puts a recording procedure under the skin of `button` (call before AttachSkin), so that every

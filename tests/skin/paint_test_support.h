@@ -18,8 +18,8 @@ void SetReportedCheck(HWND window, int check);
 
 // A form with the one control, attached; the control is created visible and on screen.
 struct Skinned {
-    HWND Form;
-    HWND Control;
+  HWND Form;
+  HWND Control;
 };
 Skinned MakeSkinned(const char* className, const char* text, DWORD style, int width, int height,
                     DWORD exStyle = 0);

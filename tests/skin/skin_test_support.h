@@ -23,15 +23,15 @@ HWND CreateChild(HWND parent, const char* className, const char* text, DWORD sty
 HWND CreatePlainWindow();
 
 struct FormLog {
-    UINT LastMessage = 0;
-    WPARAM LastWParam = 0;
-    LPARAM LastLParam = 0;
-    // Filled when a window of ours receives WM_DESTROY: for each child, whether it still carried
-    // PROCADDR and whether its window procedure was the one it had before the skin.
-    UINT MouseLeaveCount = 0;
-    bool DestroySeen = false;
-    int ChildrenStillSkinned = 0;
-    int ChildrenWithForeignProc = 0;
+  UINT LastMessage = 0;
+  WPARAM LastWParam = 0;
+  LPARAM LastLParam = 0;
+  // Filled when a window of ours receives WM_DESTROY: for each child, whether it still carried
+  // PROCADDR and whether its window procedure was the one it had before the skin.
+  UINT MouseLeaveCount = 0;
+  bool DestroySeen = false;
+  int ChildrenStillSkinned = 0;
+  int ChildrenWithForeignProc = 0;
 };
 FormLog& Log();
 // The result every message recorded by our windows returns (WM_COMMAND and WM_SETTEXT).

@@ -97,10 +97,11 @@ void AddBlock(std::vector<std::string>* lines, const Chapter& c) {
 
 }  // namespace
 
-std::vector<std::string> ProjectLines(const std::string& book, const std::vector<Chapter>& chapters) {
-  std::vector<std::string> p = {kT[22], kT[23], std::string(kT[24]) + book + ".chm",
-                                kT[25], kT[26], kT[27], kT[28], kT[29], kT[30], kT[31],
-                                std::string(kT[35]) + book + kT[32], kT[33]};
+std::vector<std::string> ProjectLines(const std::string& book,
+                                      const std::vector<Chapter>& chapters) {
+  std::vector<std::string> p = {
+      kT[22], kT[23], std::string(kT[24]) + book + ".chm", kT[25], kT[26], kT[27], kT[28], kT[29],
+      kT[30], kT[31], std::string(kT[35]) + book + kT[32], kT[33]};
   for (const Chapter& c : chapters) p.push_back(c.file);
   p.push_back(kT[34]);
   p.push_back("");
@@ -112,8 +113,9 @@ void WriteProjectLines(const fs::path& folder, const std::vector<std::string>& l
   WriteLines(folder / "chm_hhp.hhp", lines);
 }
 
-void WriteProject(const fs::path& folder, const std::string& book, const std::vector<Chapter>& chapters) {
-  std::vector<std::string> hhc = {kT[1], kT[2], kT[3], kT[4], kT[5], kT[6], kT[7],
+void WriteProject(const fs::path& folder, const std::string& book,
+                  const std::vector<Chapter>& chapters) {
+  std::vector<std::string> hhc = {kT[1], kT[2],  kT[3], kT[4],  kT[5],  kT[6],  kT[7],
                                   kT[8], kT[12], kT[9], kT[10], kT[11], kT[12], kT[13]};
   for (const Chapter& c : chapters) AddBlock(&hhc, c);
   for (int t : {0, 20, 10, 19, 21, 17, 12, 20, 14}) hhc.push_back(t ? kT[t] : "");
@@ -160,7 +162,8 @@ struct ChmlibWalk {
 int OnChmlibEntry(chmFile* h, chmUnitInfo* ui, void* context) {
   auto* walk = static_cast<ChmlibWalk*>(context);
   std::string name = ui->path;
-  if (name.empty() || name.back() == '/' || name.rfind("::", 0) == 0) return CHM_ENUMERATOR_CONTINUE;
+  if (name.empty() || name.back() == '/' || name.rfind("::", 0) == 0)
+    return CHM_ENUMERATOR_CONTINUE;
   chmUnitInfo found;
   if (chm_resolve_object(h, ui->path, &found) != CHM_RESOLVE_SUCCESS) {
     ADD_FAILURE() << "chmlib cannot look up " << name;
@@ -222,7 +225,8 @@ BookFiles ReadWith7z(const fs::path& book) {
   EXPECT_NE(ReadBytes(log).find("Everything is Ok"), std::string::npos) << ReadBytes(log);
   fs::path out = fs::temp_directory_path() / ("7z_out_" + std::to_string(getpid()));
   fs::remove_all(out);
-  std::string extract = "7z x -y -o'" + out.string() + "' '" + book.string() + "' >'" + log.string() + "' 2>&1";
+  std::string extract =
+      "7z x -y -o'" + out.string() + "' '" + book.string() + "' >'" + log.string() + "' 2>&1";
   EXPECT_EQ(std::system(extract.c_str()), 0) << ReadBytes(log);
   for (const auto& e : fs::recursive_directory_iterator(out)) {
     if (!e.is_regular_file()) continue;
@@ -236,10 +240,10 @@ BookFiles ReadWith7z(const fs::path& book) {
 DirectoryShape ReadDirectoryShape(const fs::path& book) {
   std::string b = ReadBytes(book);
   auto u32 = [&](size_t at) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at]) |
-                                      static_cast<unsigned char>(b[at + 1]) << 8 |
-                                      static_cast<unsigned char>(b[at + 2]) << 16 |
-                                      static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24);
+    return static_cast<std::uint32_t>(
+        static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8 |
+        static_cast<unsigned char>(b[at + 2]) << 16 |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24);
   };
   DirectoryShape s;
   if (b.size() < 0xCC) return s;

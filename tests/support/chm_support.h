@@ -26,10 +26,12 @@ struct Chapter {
 
 // A project as the book builder writes it: chm_hhp.hhp, chm_hhc.hhc, chm_hhk.hhk,
 // chm_about.htm and the chapters. `book` is the book name B (Compiled file=B.chm).
-void WriteProject(const fs::path& folder, const std::string& book, const std::vector<Chapter>& chapters);
+void WriteProject(const fs::path& folder, const std::string& book,
+                  const std::vector<Chapter>& chapters);
 
 // The lines of the project file in UTF-8 (before GBK), so that tests can alter one.
-std::vector<std::string> ProjectLines(const std::string& book, const std::vector<Chapter>& chapters);
+std::vector<std::string> ProjectLines(const std::string& book,
+                                      const std::vector<Chapter>& chapters);
 void WriteProjectLines(const fs::path& folder, const std::vector<std::string>& lines);
 
 // A fresh empty folder under the system's temporary folder.

@@ -130,8 +130,8 @@ Decoded DecodeWithMspack(const chm::LzxResult& result, std::size_t first_frame) 
   out.sink = &d.bytes;
   const off_t length = static_cast<off_t>((frames - first_frame) * chm::kLzxFrameSize);
   lzxd_stream* lzx = lzxd_init(&sys.base, reinterpret_cast<mspack_file*>(&in),
-                               reinterpret_cast<mspack_file*>(&out), kWindowBits,
-                               kFramesPerReset, 4096, length, 0);
+                               reinterpret_cast<mspack_file*>(&out), kWindowBits, kFramesPerReset,
+                               4096, length, 0);
   if (lzx == nullptr) {
     d.error = "lzxd_init failed";
     g_current_system = nullptr;
@@ -165,10 +165,11 @@ std::vector<std::uint8_t> RandomBytes(std::size_t size, std::uint32_t seed) {
 
 std::vector<std::uint8_t> HtmlLike(std::size_t size, std::uint32_t seed) {
   static const char* const kWords[] = {
-      "the", "of", "and", "window", "chapter", "button", "help", "file", "compiled", "index",
-      "contents", "topic", "search", "page", "section", "example", "value", "returns", "error",
-      "message", "function", "parameter", "system", "book", "read", "write", "table", "skin",
-      "dialog", "settings", "option", "default", "click", "open", "close", "left", "right"};
+      "the",      "of",      "and",      "window",  "chapter",  "button",    "help",    "file",
+      "compiled", "index",   "contents", "topic",   "search",   "page",      "section", "example",
+      "value",    "returns", "error",    "message", "function", "parameter", "system",  "book",
+      "read",     "write",   "table",    "skin",    "dialog",   "settings",  "option",  "default",
+      "click",    "open",    "close",    "left",    "right"};
   static const char* const kTags[] = {"p", "li", "td", "h2", "span", "code", "em", "b"};
   constexpr std::size_t kWordCount = sizeof kWords / sizeof kWords[0];
   constexpr std::size_t kTagCount = sizeof kTags / sizeof kTags[0];
@@ -202,9 +203,10 @@ std::vector<std::uint8_t> HtmlLike(std::size_t size, std::uint32_t seed) {
 
 std::vector<NamedInput> HostileLzxInputs() {
   std::vector<NamedInput> inputs;
-  for (std::size_t size : {1, 2, 3, 257, 4999, 32767, 32768, 32769, 65535, 65536, 65537, 98304,
-                           131073}) {
-    inputs.push_back({"html " + std::to_string(size), HtmlLike(size, static_cast<std::uint32_t>(size))});
+  for (std::size_t size :
+       {1, 2, 3, 257, 4999, 32767, 32768, 32769, 65535, 65536, 65537, 98304, 131073}) {
+    inputs.push_back(
+        {"html " + std::to_string(size), HtmlLike(size, static_cast<std::uint32_t>(size))});
   }
   inputs.push_back({"random", RandomBytes(200001, 7)});
   inputs.push_back({"zeros", std::vector<std::uint8_t>(300000, 0)});

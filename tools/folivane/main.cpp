@@ -77,9 +77,13 @@ int main(int argc, char** argv) {
   bool compile = true;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--no-compile") compile = false;
-    else if (a == "--help" || a == "-h") { PrintUsage(); return kExitOk; }
-    else args.push_back(a);
+    if (a == "--no-compile")
+      compile = false;
+    else if (a == "--help" || a == "-h") {
+      PrintUsage();
+      return kExitOk;
+    } else
+      args.push_back(a);
   }
   if (args.empty() || args.size() > 2) {
     PrintUsage();
@@ -110,7 +114,8 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (platform.compiler_status() != 0) {
-    std::fprintf(stderr, "folivane: 编译没有成功（编译器退出状态 %d）\n", platform.compiler_status());
+    std::fprintf(stderr, "folivane: 编译没有成功（编译器退出状态 %d）\n",
+                 platform.compiler_status());
     return kExitCompileFailed;
   }
   std::printf("%s/%s.chm\n", folder.c_str(),

@@ -8,13 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "itsf/error.h"
-#include "hhc/link_scan.h"
-#include "lzx/decoder.h"
-#include "hhc/project.h"
-#include "itsf/self_check.h"
-#include "hhc/sitemap.h"
 #include "help/window_def.h"
+#include "hhc/link_scan.h"
+#include "hhc/project.h"
+#include "hhc/sitemap.h"
+#include "itsf/error.h"
+#include "itsf/self_check.h"
+#include "lzx/decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
