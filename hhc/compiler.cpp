@@ -107,6 +107,24 @@ class Compiler {
   void AddReferences(const std::string& page_name, const std::vector<std::string>& refs,
                      bool utf8_page);
   void WriteSection1Table(const std::string& name, const Bytes& bytes);
+
+  // A file of section 0, in the order it is written; `bytes` is null for the compressed
+  // section, which comes from the spool.
+  struct Section0Piece {
+    const char* name;
+    const Bytes* bytes;
+  };
+  std::vector<WindowDef> AnsiWindows() const;
+  Bytes WriteHelpTables();
+  void FinishContent();
+  Bytes BuildSystemTable(const fs::path& book, const Bytes& idxhdr) const;
+  std::vector<Section0Piece> LayOutSection0(const Bytes& system);
+  std::vector<DirectoryEntry> ListDirectoryEntries(const std::vector<Section0Piece>& pieces,
+                                                   std::uint64_t* section0_size) const;
+  BookExpectation ExpectedBook(const std::vector<DirectoryEntry>& entries) const;
+  void WriteContainer(const fs::path& book, const std::vector<Section0Piece>& pieces,
+                      const Directory& directory, std::uint64_t section0_size,
+                      const BookExpectation& expected);
   void WriteBook(const fs::path& book);
 
   fs::path project_path_;
@@ -125,6 +143,7 @@ class Compiler {
   std::unique_ptr<LzxEncoder> encoder_;
   std::string buffer_;
   std::uint64_t unix_time_ = 0;
+  std::vector<Bytes> section0_tables_;  // the section 0 files other than the content
 };
 
 std::string Compiler::Ansi(const std::string& utf8, const std::string& what) const {
@@ -345,9 +364,7 @@ void Compiler::WriteSection1Table(const std::string& name, const Bytes& bytes) {
   encoder_->Write(bytes.data(), bytes.size());
 }
 
-void Compiler::WriteBook(const fs::path& book) {
-  const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
-  StringPool strings;
+std::vector<WindowDef> Compiler::AnsiWindows() const {
   std::vector<WindowDef> ansi_windows = windows_;
   for (WindowDef& w : ansi_windows) {
     const std::string what = "window " + w.name;
@@ -356,7 +373,13 @@ void Compiler::WriteBook(const fs::path& book) {
       *s = Ansi(*s, what);
     }
   }
-  Bytes windows = BuildWindows(ansi_windows, project_.compatibility_1_0, &strings);
+  return ansi_windows;
+}
+
+Bytes Compiler::WriteHelpTables() {
+  const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
+  StringPool strings;
+  Bytes windows = BuildWindows(AnsiWindows(), project_.compatibility_1_0, &strings);
   TopicTables topic_tables = BuildTopicTables(topics_, &strings);
   Bytes idxhdr = BuildIdxhdr(static_cast<std::uint32_t>(topics_.size()), folder_images_, stamp);
 
@@ -369,6 +392,10 @@ void Compiler::WriteBook(const fs::path& book) {
   WriteSection1Table("/#URLSTR", topic_tables.urlstr);
   if (!windows_.empty()) WriteSection1Table("/#WINDOWS", windows);
   WriteSection1Table("/#STRINGS", strings.bytes());
+  return idxhdr;
+}
+
+void Compiler::FinishContent() {
   // libmspack misreads a section that ends exactly on an odd frame boundary; one spare byte
   // that belongs to no file avoids it.
   if (encoder_->UncompressedSize() % kLzxResetInterval == kLzxFrameSize) {
@@ -376,9 +403,9 @@ void Compiler::WriteBook(const fs::path& book) {
     encoder_->Write(&filler, 1);
   }
   encoder_->Finish();
-  const std::uint64_t uncompressed = encoder_->UncompressedSize();
-  const std::uint64_t content_size = encoder_->CompressedSize();
+}
 
+Bytes Compiler::BuildSystemTable(const fs::path& book, const Bytes& idxhdr) const {
   SystemInfo info;
   info.lcid = project_.lcid;
   info.dbcs = IsDbcsCodePage(project_.code_page);
@@ -393,29 +420,35 @@ void Compiler::WriteBook(const fs::path& book) {
   info.default_window = Ansi(project_.default_window, "Default Window");
   info.default_font = Ansi(project_.default_font, "Default Font");
   info.compiled_stem = Ansi(LowerAscii(book.stem().u8string()), "Compiled file");
-  Bytes system = BuildSystem(info, idxhdr);
+  return BuildSystem(info, idxhdr);
+}
 
+std::vector<Compiler::Section0Piece> Compiler::LayOutSection0(const Bytes& system) {
+  const std::uint64_t uncompressed = encoder_->UncompressedSize();
+  const std::uint64_t content_size = encoder_->CompressedSize();
   // Section 0, in the order the other compilers use.
-  Bytes name_list = NameListFile(), transform_list = TransformListFile(),
-        span_info = SpanInfoFile(uncompressed), control_data = ControlDataFile(),
-        reset_table = ResetTableFile(uncompressed, content_size, encoder_->FrameOffsets());
-  struct Piece {
-    const char* name;
-    const Bytes* bytes;  // null for Content, which comes from the spool
-  };
-  const Piece pieces[] = {{kNameListName, &name_list},    {kTransformListName, &transform_list},
-                          {kSpanInfoName, &span_info},    {kControlDataName, &control_data},
-                          {"/#SYSTEM", &system},          {kContentName, nullptr},
-                          {kResetTableName, &reset_table}};
+  section0_tables_ = {NameListFile(),
+                      TransformListFile(),
+                      SpanInfoFile(uncompressed),
+                      ControlDataFile(),
+                      system,
+                      ResetTableFile(uncompressed, content_size, encoder_->FrameOffsets())};
+  const Bytes* t = section0_tables_.data();
+  return {{kNameListName, &t[0]},    {kTransformListName, &t[1]}, {kSpanInfoName, &t[2]},
+          {kControlDataName, &t[3]}, {"/#SYSTEM", &t[4]},         {kContentName, nullptr},
+          {kResetTableName, &t[5]}};
+}
 
+std::vector<DirectoryEntry> Compiler::ListDirectoryEntries(const std::vector<Section0Piece>& pieces,
+                                                           std::uint64_t* section0_size) const {
   std::vector<DirectoryEntry> entries;
   std::uint64_t offset = 0;
-  for (const Piece& p : pieces) {
-    const std::uint64_t size = p.bytes ? p.bytes->size() : content_size;
+  for (const Section0Piece& p : pieces) {
+    const std::uint64_t size = p.bytes ? p.bytes->size() : encoder_->CompressedSize();
     entries.push_back(DirectoryEntry{p.name, 0, offset, size});
     offset += size;
   }
-  const std::uint64_t section0_size = offset;
+  *section0_size = offset;
   entries.push_back(DirectoryEntry{"/#ITBITS", 0, 0, 0});
   entries.push_back(DirectoryEntry{kInstanceDataDirName, 0, 0, 0});
   std::unordered_set<std::string> folders{"/"};
@@ -434,13 +467,22 @@ void Compiler::WriteBook(const fs::path& book) {
     add_folders(name);
   }
   for (const std::string& folder : folders) entries.push_back(DirectoryEntry{folder, 0, 0, 0});
+  return entries;
+}
+
+BookExpectation Compiler::ExpectedBook(const std::vector<DirectoryEntry>& entries) const {
   BookExpectation expected;
   for (const DirectoryEntry& e : entries) {
     expected.directory_digest += DirectoryEntryDigest(e.name, e.section, e.offset, e.length);
   }
   expected.frame_digests = encoder_->FrameDigests();
-  Directory directory = BuildDirectory(std::move(entries));
+  return expected;
+}
 
+void Compiler::WriteContainer(const fs::path& book, const std::vector<Section0Piece>& pieces,
+                              const Directory& directory, std::uint64_t section0_size,
+                              const BookExpectation& expected) {
+  const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
   Bytes header = ItsfHeader(directory.bytes.size(), project_.lcid, stamp);
   const std::uint64_t file_size =
       header.size() + kHeaderSection0Size + directory.bytes.size() + section0_size;
@@ -450,7 +492,7 @@ void Compiler::WriteBook(const fs::path& book) {
   out.Write(header);
   out.Write(header_section0);
   out.Write(directory.bytes);
-  for (const Piece& p : pieces) {
+  for (const Section0Piece& p : pieces) {
     if (p.bytes) {
       out.Write(*p.bytes);
     } else {
@@ -461,6 +503,20 @@ void Compiler::WriteBook(const fs::path& book) {
   out.Close();
   SelfCheckBook(out.temporary_path(), book.u8string(), expected);
   out.Commit();
+}
+
+// The book's steps after its files are streamed: the help tables join the compressed section,
+// the section is finished, section 0 and the directory are laid out, and the container is
+// written, read back and given the book's name.
+void Compiler::WriteBook(const fs::path& book) {
+  Bytes idxhdr = WriteHelpTables();
+  FinishContent();
+  std::vector<Section0Piece> pieces = LayOutSection0(BuildSystemTable(book, idxhdr));
+  std::uint64_t section0_size = 0;
+  std::vector<DirectoryEntry> entries = ListDirectoryEntries(pieces, &section0_size);
+  BookExpectation expected = ExpectedBook(entries);
+  Directory directory = BuildDirectory(std::move(entries));
+  WriteContainer(book, pieces, directory, section0_size, expected);
 }
 
 void Compiler::Run() {
