@@ -143,7 +143,7 @@ const OptionCase kCases[] = {
       {"system.4.size", "0x1C"},
       {"windows.entry_size", "0xBC"},
       {"windows.0.size", "0xBC"}}},
-    {"no default topic: the first listed file",
+    {"without a default topic, the first listed file",
      {"Default topic="},
      {},
      {{"system.2", "\"a.htm\""}}},
