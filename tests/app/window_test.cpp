@@ -250,4 +250,16 @@ TEST_F(Form1Test, ImportListsOnlyChapterFilesSortedByNameWithoutCase) {
   EXPECT_TRUE(ListEntries().empty());
 }
 
+TEST_F(Form1Test, ImportListsChaptersInReadingOrder) {
+  const std::vector<std::wstring> in_order = {L"第1章.txt",    L"第2章.txt",
+                                              L"第10章.txt",   L"第十一章.htm",
+                                              L"第二十章.htm", L"第一百零一章.htm"};
+  apptest::TempFolder folder(L"form-order");
+  for (auto name = in_order.rbegin(); name != in_order.rend(); ++name) {
+    ASSERT_TRUE(apptest::WriteBytes(folder.File(*name), "x"));
+  }
+  app::SetChapterFolder(form_, folder.path());
+  EXPECT_EQ(ListEntries(), in_order);
+}
+
 }  // namespace

@@ -68,6 +68,19 @@ TEST_F(FolivaneCommand, ListsChapterFilesLikeTheWindowAndSortsThem) {
   EXPECT_EQ(files, (std::vector<std::string>{"a.html", "b.HTM", "C.txt", "d.mht", "e.htm.bak"}));
 }
 
+TEST_F(FolivaneCommand, ListsChaptersInReadingOrder) {
+  const std::vector<std::string> in_order = {u8"第1章.txt",    u8"第2章.txt",
+                                             u8"第10章.txt",   u8"第十一章.htm",
+                                             u8"第二十章.htm", u8"第一百零一章.htm"};
+  for (const std::string& name : in_order) WriteFile(book_ + "/" + name, "x");
+  ASSERT_EQ(RunFolivane(bin_, {book_, "name", "--no-compile"}, scratch_).status, 0);
+  auto project = SplitCrLf(ReadFile(book_ + "/chm_hhp.hhp"));
+  std::vector<std::string> files(project.begin() + 12, project.end() - 4);
+  std::vector<std::string> expected;
+  for (const std::string& name : in_order) expected.push_back(Gbk(name));
+  EXPECT_EQ(files, expected);
+}
+
 TEST_F(FolivaneCommand, EmptyFolderPrintsTheMessageAndWritesNothing) {
   CommandRun r = RunFolivane(bin_, {book_}, scratch_);
   EXPECT_EQ(r.status, 1);

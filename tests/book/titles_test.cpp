@@ -1,7 +1,6 @@
 // The title rules on real files: what a chapter is called in the book's contents and index.
 #include <gtest/gtest.h>
 
-#include "book/chapter_list.h"
 #include "book/titles.h"
 #include "book_test_support.h"
 
@@ -101,24 +100,6 @@ TEST(EntryName, FallsBackToTheFileNameAsListed) {
   EXPECT_EQ(name, Gbk(u8"无题.HTM"));
   ASSERT_TRUE(book::ChapterEntryName(p, dir.path(), "named.htm", name, reason));
   EXPECT_EQ(name, "named.htm") << "the first line with the marker decides, even when empty";
-}
-
-TEST(ChapterFiles, MatchTheListPatternsWithoutRegardToCase) {
-  for (const char* yes :
-       {"a.htm", "b.HTML", "c.HtM", "d.htmx", "e.htm.bak", "f.TXT", "g.mht", "h.MHT", ".htm"}) {
-    EXPECT_TRUE(book::IsChapterFileName(yes)) << yes;
-  }
-  for (const char* no : {"a.txt~", "notes.txt1", "l.mhtml", "m.mhtx", "pic.png", "htm", "a.ht"}) {
-    EXPECT_FALSE(book::IsChapterFileName(no)) << no;
-  }
-}
-
-TEST(ChapterFiles, SortByNameIgnoringCaseWithTiesInByteOrder) {
-  std::vector<std::string> names = {"b.htm",  "A.htm",      "a.htm", "C.txt",
-                                    "a1.htm", u8"第二.htm", "_x.htm"};
-  book::SortChapterNames(names);
-  EXPECT_EQ(names, (std::vector<std::string>{"_x.htm", "A.htm", "a.htm", "a1.htm", "b.htm", "C.txt",
-                                             u8"第二.htm"}));
 }
 
 }  // namespace
