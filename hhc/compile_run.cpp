@@ -8,7 +8,7 @@
 
 namespace chm {
 
-int RunHhc(const std::vector<std::string>& args, std::FILE* err) {
+int RunHhc(const std::vector<std::string>& args, std::FILE* err, CompileResult* outcome) {
   CompileSettings settings;
   std::string project;
   for (const std::string& arg : args) {
@@ -49,7 +49,9 @@ int RunHhc(const std::vector<std::string>& args, std::FILE* err) {
     if (!log)
       std::fprintf(err, "hhc: warning: cannot write the error log %s\n", result.error_log.c_str());
   }
-  return result.ok ? 0 : 1;
+  const int status = result.ok ? 0 : 1;
+  if (outcome) *outcome = std::move(result);
+  return status;
 }
 
 }  // namespace chm

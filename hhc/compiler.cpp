@@ -156,9 +156,11 @@ std::string Compiler::Ansi(const std::string& utf8, const std::string& what) con
 
 void Compiler::ReadProject() {
   std::error_code ec;
-  if (!fs::exists(project_path_, ec)) Fail(ErrorCode::kFileMissing, Label(project_path_));
+  if (!fs::exists(project_path_, ec)) {
+    Fail(ErrorCode::kProjectUnreadable, Label(project_path_), ErrorReason(ErrorCode::kFileMissing));
+  }
   if (!fs::is_regular_file(project_path_, ec) || !ReadWholeFile(project_path_, &buffer_)) {
-    Fail(ErrorCode::kFileUnreadable, Label(project_path_));
+    Fail(ErrorCode::kProjectUnreadable, Label(project_path_));
   }
   project_ = ParseProject(buffer_, Label(project_path_));
   root_ = project_path_.parent_path();
@@ -213,7 +215,10 @@ fs::path Compiler::BookPath() {
   for (char& c : folder) {
     if (c == '\\') c = '/';
   }
-  return root_ / fs::u8path(folder) / fs::u8path(file);
+  fs::path book = root_ / fs::u8path(folder) / fs::u8path(file);
+  // Said before the work rather than after it; the commit asks again.
+  CheckBookReplaceable(book);
+  return book;
 }
 
 void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {

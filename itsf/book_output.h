@@ -1,5 +1,5 @@
-// Writing the finished book: to a temporary name beside it first, renamed over the book's
-// name only when everything was written.
+// Writing the finished book: to a temporary file of this run beside it first, renamed over the
+// book's name only when everything was written.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,10 @@
 
 namespace chm {
 
+// Fails (kBookReadOnly) when a book of that name exists and is read-only, or (kBookUnwritable)
+// when a folder stands in its place; the compiler asks before its work and again at the end.
+void CheckBookReplaceable(const std::filesystem::path& book);
+
 class BookOutput {
  public:
   explicit BookOutput(std::filesystem::path book);
@@ -21,16 +25,14 @@ class BookOutput {
   void Write(const Bytes& bytes);
   void Write(const std::uint8_t* data, size_t size);
   // Flushes and closes the temporary file so that it can be read back before Commit. Throws
-  // CompileFailure (kBookUnwritable) on failure.
+  // CompileFailure (kDiskFull, kFolderUnwritable or kBookUnwritable) on failure.
   void Close();
   const std::filesystem::path& temporary_path() const { return temp_; }
-  // Flushes, closes (unless Close did) and renames. Throws CompileFailure (kBookUnwritable) on any
-  // failure.
+  // Flushes, closes (unless Close did) and renames over the book. Throws CompileFailure on any
+  // failure: kBookInUse when another program holds the book open and it cannot be replaced.
   void Commit();
 
  private:
-  [[noreturn]] void Failed(const std::string& what);
-
   std::filesystem::path book_;
   std::filesystem::path temp_;
   std::ofstream out_;

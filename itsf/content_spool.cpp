@@ -1,8 +1,10 @@
 #include "itsf/content_spool.h"
 
+#include <cerrno>
 #include <vector>
 
 #include "itsf/error.h"
+#include "itsf/temporary_file.h"
 
 namespace chm {
 namespace fs = std::filesystem;
@@ -12,10 +14,10 @@ constexpr std::size_t kCopyChunk = 1 << 16;
 }  // namespace
 
 ContentSpool::ContentSpool(const fs::path& book) : book_(book) {
-  temp_ = book_;
-  temp_ += ".content.part";
+  temp_ = CreateTemporaryBeside(book_, "content.part");
+  errno = 0;
   out_.open(temp_, std::ios::binary | std::ios::trunc);
-  if (!out_) Failed("cannot create " + temp_.filename().u8string());
+  if (!out_) FailWritingBook(book_, temp_, errno);
 }
 
 ContentSpool::~ContentSpool() {
@@ -25,14 +27,16 @@ ContentSpool::~ContentSpool() {
 }
 
 void ContentSpool::Write(const std::uint8_t* data, std::size_t size) {
+  errno = 0;
   out_.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  if (!out_) Failed("write failed on " + temp_.filename().u8string());
+  if (!out_) FailWritingBook(book_, temp_, errno);
   size_ += size;
 }
 
 void ContentSpool::CopyTo(BookOutput* out) {
+  errno = 0;
   out_.close();
-  if (out_.fail()) Failed("write failed on " + temp_.filename().u8string());
+  if (out_.fail()) FailWritingBook(book_, temp_, errno);
   std::ifstream in(temp_, std::ios::binary);
   if (!in) Failed("cannot reopen " + temp_.filename().u8string());
   std::vector<char> chunk(kCopyChunk);

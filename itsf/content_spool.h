@@ -14,8 +14,8 @@ namespace chm {
 
 class ContentSpool : public LzxSink {
  public:
-  // Creates BOOK.content.part. Throws CompileFailure (kBookUnwritable) naming the book when
-  // the file cannot be made.
+  // Creates BOOK.XXXXXXXX.content.part, a name of this run's own. Throws CompileFailure naming
+  // the book when the file cannot be made.
   explicit ContentSpool(const std::filesystem::path& book);
   ~ContentSpool() override;  // always removes the temporary file
   ContentSpool(const ContentSpool&) = delete;

@@ -1,5 +1,6 @@
 // The compiler's error vocabulary: one code per kind of failure, one message table shared by
-// the native command line and hha.dll. A message names the file and the reason.
+// the native command line and hha.dll. A message names the file and the reason; the words a
+// user reads in a message box also say what to do.
 #pragma once
 
 #include <stdexcept>
@@ -12,6 +13,11 @@ enum class ErrorCode {
   kFileMissing,          // a file the project names does not exist
   kFileUnreadable,       // exists but cannot be read (or is a folder)
   kBookUnwritable,       // the book or its temporary file cannot be written
+  kBookInUse,            // another program holds the book open, so it cannot be replaced
+  kBookReadOnly,         // the book exists and is read-only
+  kFolderUnwritable,     // the book's folder refuses new files
+  kDiskFull,             // no room left for the book or its temporary files
+  kProjectUnreadable,    // the project file itself is missing or cannot be read
   kBadProjectText,       // bytes that are not text in the project's code page
   kBadProjectLine,       // a project line that cannot be understood
   kBadWindow,            // a [WINDOWS] line with too few fields or a malformed value
@@ -36,6 +42,11 @@ struct Error {
 
 // "FILE: REASON (DETAIL)" on one line.
 std::string FormatError(const Error& error);
+
+// What a user reads when a build fails, in the program's language (UTF-8, CR LF between
+// lines): the book that was not made (`book_path` may be empty when the project could not be
+// read), what failed, the file concerned and what to do.
+std::string FormatUserMessage(const std::string& book_path, const Error& error);
 
 // Thrown inside the compiler and caught by its entry point, which turns it into a message.
 class CompileFailure : public std::runtime_error {

@@ -111,6 +111,18 @@ TEST_F(FolivaneCommand, FailedCompileIsNotReportedAsSuccess) {
   CommandRun r = RunFolivane(bin_, {book_}, scratch_);
   EXPECT_NE(r.status, 0);
   EXPECT_THAT(r.err, HasSubstr(u8"编译"));
+
+  // The real compiler's own message passes through, and the status is the compile failure's.
+  ASSERT_EQ(
+      std::system(
+          ("cp " + Quote(std::string(FOLIVANE_BIN_DIR) + "/hhc") + " " + Quote(bin_)).c_str()),
+      0);
+  WriteFile(book_ + "/book.chm", "old book");
+  ASSERT_EQ(chmod((book_ + "/book.chm").c_str(), 0444), 0);
+  r = RunFolivane(bin_, {book_, "book"}, scratch_);
+  EXPECT_EQ(r.status, 4);
+  EXPECT_THAT(r.err, HasSubstr("hhc: error: " + book_ + "/book.chm: the book file is read-only"));
+  EXPECT_EQ(ReadFile(book_ + "/book.chm"), "old book");
 }
 
 TEST_F(FolivaneCommand, DefaultBookNameAndUntrimmedName) {

@@ -2,6 +2,8 @@
 // error log, and no book under the book's name unless the compile succeeded.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "tests/support/chm_support.h"
 
 namespace chm_test {
@@ -12,10 +14,17 @@ std::vector<Chapter> TwoChapters() {
           {"b.htm", "B", "<html><title>B</title></html>"}};
 }
 
+std::set<std::string> NamesIn(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+  return names;
+}
+
 // A project folder with one alteration applied before compiling.
 struct Case {
   fs::path dir;
   std::vector<std::string> lines;
+  std::set<std::string> names_before;  // the folder as the run found it
 
   explicit Case(const std::string& name, const std::string& book = "book") {
     dir = FreshFolder(name);
@@ -24,20 +33,22 @@ struct Case {
     lines = ProjectLines(book, TwoChapters());
   }
   void Rewrite() { WriteProjectLines(dir, lines); }
-  ProgramRun Run() { return RunHhcProgram({(dir / "chm_hhp.hhp").string()}); }
+  ProgramRun Run() {
+    names_before = NamesIn(dir);
+    return RunHhcProgram({(dir / "chm_hhp.hhp").string()});
+  }
 };
 
-// One line on stderr naming the file and the reason; failure status; no book.
-void ExpectFailure(const ProgramRun& run, const fs::path& book, const std::string& file,
+// One line on stderr naming the file and the reason; failure status; the folder as it was:
+// no book, no partial or temporary file.
+void ExpectFailure(const Case& c, const ProgramRun& run, const std::string& file,
                    const std::string& reason) {
-  EXPECT_NE(run.status, 0);
+  EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(file), std::string::npos) << run.err;
   EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
   EXPECT_EQ(run.err.find("hhc: error:"), run.err.rfind("hhc: error:"))
       << "more than one error: " << run.err;
-  EXPECT_FALSE(fs::exists(book)) << book;
-  EXPECT_FALSE(fs::exists(book.string() + ".part"));
-  EXPECT_FALSE(fs::exists(book.string() + ".content.part"));
+  EXPECT_EQ(NamesIn(c.dir), c.names_before);
 }
 
 TEST(HhcProgram, SucceedsSilentlyWithStatusZero) {
@@ -45,9 +56,9 @@ TEST(HhcProgram, SucceedsSilentlyWithStatusZero) {
   ProgramRun run = c.Run();
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
-  EXPECT_TRUE(fs::exists(c.dir / "book.chm"));
-  EXPECT_FALSE(fs::exists(c.dir / "book.chm.part"));
-  EXPECT_FALSE(fs::exists(c.dir / "book.chm.content.part"));
+  std::set<std::string> expected = c.names_before;
+  expected.insert("book.chm");
+  EXPECT_EQ(NamesIn(c.dir), expected);
 }
 
 TEST(HhcProgram, ProjectPathCutAtBlanksIsPutBackTogether) {
@@ -71,7 +82,8 @@ TEST(HhcProgram, ProjectPathCutAtBlanksIsPutBackTogether) {
 TEST(HhcProgram, MissingProjectAndNoArgumentsFail) {
   ProgramRun run = RunHhcProgram({"/nonexistent/folder/x.hhp"});
   EXPECT_NE(run.status, 0);
-  EXPECT_NE(run.err.find("x.hhp: file not found"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("x.hhp: cannot read the project file (file not found)"), std::string::npos)
+      << run.err;
   run = RunHhcProgram({});
   EXPECT_NE(run.status, 0);
   EXPECT_NE(run.err.find("usage"), std::string::npos);
@@ -83,25 +95,54 @@ TEST(HhcProgram, ListedFileThatIsMissingFailsAndTheErrorLogGetsTheMessage) {
   c.lines.insert(c.lines.end() - 3, "gone.htm");
   c.Rewrite();
   ProgramRun run = c.Run();
-  ExpectFailure(run, c.dir / "book.chm", "gone.htm", "file not found");
+  c.names_before.insert("log.txt");
+  ExpectFailure(c, run, "gone.htm", "file not found");
   EXPECT_EQ(ReadBytes(c.dir / "log.txt"), run.err.substr(0, run.err.size() - 1) + "\r\n");
 }
 
-TEST(HhcProgram, FailedCompileLeavesTheOldBookUntouched) {
-  Case c("keep_old");
-  WriteBytes(c.dir / "book.chm", "old book");
-  fs::remove(c.dir / "b.htm");
-  ProgramRun run = c.Run();
-  EXPECT_NE(run.status, 0);
-  EXPECT_EQ(ReadBytes(c.dir / "book.chm"), "old book");
-  EXPECT_FALSE(fs::exists(c.dir / "book.chm.part"));
-}
-
-TEST(HhcProgram, UnreadableListedFileFails) {
-  Case c("unreadable");
-  fs::remove(c.dir / "b.htm");
-  fs::create_directories(c.dir / "b.htm");  // a folder where a page should be
-  ExpectFailure(c.Run(), c.dir / "book.chm", "b.htm", "cannot read file");
+// The failures users meet most, each in its own words; the old book stays as it was.
+TEST(HhcProgram, CommonFailuresNameTheFileAndLeaveTheFolderAsItWas) {
+  struct FailureCase {
+    const char* name;
+    void (*prepare)(Case&);
+    const char* file;
+    const char* reason;
+  };
+  const FailureCase cases[] = {
+      {"chapter_missing", [](Case& c) { fs::remove(c.dir / "b.htm"); }, "b.htm", "file not found"},
+      {"chapter_unreadable",
+       [](Case& c) {
+         fs::remove(c.dir / "b.htm");
+         fs::create_directories(c.dir / "b.htm");  // a folder where a page should be
+       },
+       "b.htm", "cannot read file"},
+      {"book_read_only",
+       [](Case& c) {
+         fs::permissions(c.dir / "book.chm", fs::perms::owner_read | fs::perms::group_read);
+       },
+       "book.chm", "the book file is read-only"},
+      {"project_unreadable",
+       [](Case& c) {
+         fs::remove(c.dir / "chm_hhp.hhp");
+         fs::create_directories(c.dir / "chm_hhp.hhp");
+       },
+       "chm_hhp.hhp", "cannot read the project file"},
+      {"book_folder_missing",
+       [](Case& c) {
+         c.lines[2] = "Compiled file=gone\\book.chm";
+         c.Rewrite();
+       },
+       "gone/book.chm", "cannot write in the book's folder"},
+  };
+  for (const FailureCase& f : cases) {
+    SCOPED_TRACE(f.name);
+    Case c(f.name);
+    WriteBytes(c.dir / "book.chm", "old book");
+    f.prepare(c);
+    ProgramRun run = c.Run();
+    ExpectFailure(c, run, f.file, f.reason);
+    EXPECT_EQ(ReadBytes(c.dir / "book.chm"), "old book");
+  }
 }
 
 TEST(HhcProgram, UnbalancedContentsFileFails) {
@@ -109,23 +150,21 @@ TEST(HhcProgram, UnbalancedContentsFileFails) {
   std::string hhc = ReadBytes(c.dir / "chm_hhc.hhc");
   hhc.replace(hhc.rfind("</UL>"), 5, "");
   WriteBytes(c.dir / "chm_hhc.hhc", hhc);
-  ExpectFailure(c.Run(), c.dir / "book.chm", "chm_hhc.hhc", "malformed sitemap");
+  ExpectFailure(c, c.Run(), "chm_hhc.hhc", "malformed sitemap");
 }
 
 TEST(HhcProgram, WindowLineWithTooFewFieldsFails) {
   Case c("window");
   c.lines[10] = "chm_window=book,\"chm_hhc.hhc\",\"chm_hhk.hhk\"";
   c.Rewrite();
-  ExpectFailure(c.Run(), c.dir / "book.chm", "chm_hhp.hhp", "malformed [WINDOWS] line");
+  ExpectFailure(c, c.Run(), "chm_hhp.hhp", "malformed [WINDOWS] line");
 }
 
 TEST(HhcProgram, BookNamesWindowsCannotCreateAreRefused) {
   for (const char* bad : {"a|b", "what?", "CON", "lpt1", "star*"}) {
     Case c("badname", bad);
-    ProgramRun run = c.Run();
-    EXPECT_NE(run.status, 0) << bad;
-    EXPECT_NE(run.err.find("not a valid file name"), std::string::npos) << bad << ": " << run.err;
-    EXPECT_EQ(std::distance(fs::directory_iterator(c.dir), fs::directory_iterator()), 7) << bad;
+    SCOPED_TRACE(bad);
+    ExpectFailure(c, c.Run(), "chm_hhp.hhp", "not a valid file name");
   }
 }
 
@@ -135,19 +174,74 @@ TEST(HhcProgram, LinkedFileWhoseNameTheCodePageLacksFails) {
   WriteBytes(c.dir / "b.htm",
              "<html><meta charset=\"utf-8\"><img src=\"smile\xF0\x9F\x98\x80.png\"></html>");
   WriteBytes(c.dir / "smile\xF0\x9F\x98\x80.png", "PNG");
-  ExpectFailure(c.Run(), c.dir / "book.chm", "smile", "code page");
+  ExpectFailure(c, c.Run(), "smile", "code page");
 }
 
-// The book's temporary file is created only after every page went through the encoder, so the
-// compressed section already lies in its own temporary file when this fails.
-TEST(HhcProgram, BookThatCannotBeCreatedAfterCompressionLeavesNoSpooledContent) {
-  Case c("late_failure");
-  fs::create_directories(c.dir / "book.chm.part");  // blocks the book's temporary file
-  ProgramRun run = c.Run();
-  EXPECT_NE(run.status, 0);
-  EXPECT_NE(run.err.find("(cannot create book.chm.part)"), std::string::npos) << run.err;
-  EXPECT_FALSE(fs::exists(c.dir / "book.chm"));
-  EXPECT_FALSE(fs::exists(c.dir / "book.chm.content.part"));
+// The book's folder on a file system of its own, mounted in a private mount namespace, where it
+// can be full or read-only; "Compiled file" puts the book there. What the run left in that
+// folder is listed before the namespace ends.
+struct MountedRun {
+  ProgramRun run;
+  std::set<std::string> left;
+  bool mounted = false;
+};
+
+MountedRun RunWithBookFolderMounted(Case& c, const std::string& options) {
+  fs::create_directories(c.dir / "out");
+  c.lines[2] = "Compiled file=out\\book.chm";
+  c.Rewrite();
+  const fs::path out = c.dir / "out", base = c.dir.parent_path() / c.dir.filename();
+  const fs::path list = base.string() + ".left", err = base.string() + ".err",
+                 script = base.string() + ".sh";
+  WriteBytes(script, "mount -t tmpfs -o " + options + " tmpfs '" + out.string() +
+                         "' || exit 99\n'" + FOLIVANE_BIN_DIR + "/hhc' '" +
+                         (c.dir / "chm_hhp.hhp").string() + "' 2>'" + err.string() +
+                         "'\ns=$?\nls -A '" + out.string() + "' >'" + list.string() +
+                         "'\nexit $s\n");
+  const std::string command = "unshare -rm sh '" + script.string() + "' 2>/dev/null";
+  MountedRun result;
+  int raw = std::system(command.c_str());
+  int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  if (status == 99 || status == 127 || (status == 1 && !fs::exists(list))) return result;
+  result.mounted = true;
+  result.run = {status, ReadBytes(err)};
+  std::string names = ReadBytes(list);
+  for (size_t start = 0, end; (end = names.find('\n', start)) != std::string::npos; start = end + 1)
+    result.left.insert(names.substr(start, end - start));
+  for (const fs::path& p : {list, err, script}) fs::remove(p);
+  return result;
+}
+
+// Incompressible pages: the compressed section needs as much room as the pages.
+std::string NoiseBytes(size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (char& b : bytes) {
+    seed = seed * 1103515245u + 12345u;
+    b = static_cast<char>(seed >> 23);
+  }
+  return bytes;
+}
+
+// The disk fills while the book itself is written, after the compressed section found room in
+// its own temporary file: both temporary files go, and the message says the disk is full.
+TEST(HhcProgram, FullDiskAndReadOnlyFolderLeaveNothingInTheBooksFolder) {
+  Case full("disk_full");
+  WriteBytes(full.dir / "noise.bin", NoiseBytes(300 << 10, 7));
+  full.lines.insert(full.lines.end() - 3, "noise.bin");
+  MountedRun run = RunWithBookFolderMounted(full, "size=480k");
+  if (!run.mounted) GTEST_SKIP() << "no private mount namespace here";
+  EXPECT_EQ(run.run.status, 1);
+  EXPECT_NE(run.run.err.find("out/book.chm: the disk is full (book.chm."), std::string::npos)
+      << run.run.err;
+  EXPECT_NE(run.run.err.find(".part)"), std::string::npos) << run.run.err;
+  EXPECT_TRUE(run.left.empty()) << *run.left.begin();
+
+  Case read_only("folder_read_only");
+  run = RunWithBookFolderMounted(read_only, "ro");
+  EXPECT_EQ(run.run.status, 1);
+  EXPECT_NE(run.run.err.find("out/book.chm: cannot write in the book's folder"), std::string::npos)
+      << run.run.err;
+  EXPECT_TRUE(run.left.empty());
 }
 
 TEST(HhcProgram, NamesDifferingOnlyInCaseAreRefusedNamingBoth) {
@@ -156,7 +250,7 @@ TEST(HhcProgram, NamesDifferingOnlyInCaseAreRefusedNamingBoth) {
   c.lines.insert(c.lines.end() - 3, "A.htm");
   c.Rewrite();
   ProgramRun run = c.Run();
-  ExpectFailure(run, c.dir / "book.chm", "a.htm", "differ only in case");
+  ExpectFailure(c, run, "a.htm", "differ only in case");
   EXPECT_NE(run.err.find("A.htm"), std::string::npos) << run.err;
 }
 
@@ -164,7 +258,7 @@ TEST(HhcProgram, FilesOutsideTheProjectFolderAreRefused) {
   Case c("outside");
   c.lines.insert(c.lines.end() - 3, "..\\elsewhere.htm");
   c.Rewrite();
-  ExpectFailure(c.Run(), c.dir / "book.chm", "elsewhere.htm", "outside the project folder");
+  ExpectFailure(c, c.Run(), "elsewhere.htm", "outside the project folder");
 }
 
 }  // namespace

@@ -243,8 +243,10 @@ TEST(SelfCheck, FailedCheckLeavesTheOldBookAndNoTemporaryFile) {
   Image damaged = old_book;
   damaged[ContentStart(book, damaged) + 9] ^= 1;
   bool failed = false;
+  fs::path temporary;
   try {
     chm::BookOutput out(book);
+    temporary = out.temporary_path();
     out.Write(damaged);
     out.Close();
     chm::SelfCheckBook(out.temporary_path(), book.u8string(), expected);
@@ -254,7 +256,8 @@ TEST(SelfCheck, FailedCheckLeavesTheOldBookAndNoTemporaryFile) {
   }
   EXPECT_TRUE(failed);
   EXPECT_TRUE(ReadImage(book) == old_book);
-  EXPECT_FALSE(fs::exists(book.string() + ".part"));
+  EXPECT_EQ(temporary.parent_path(), book.parent_path());
+  EXPECT_FALSE(fs::exists(temporary));
 }
 
 }  // namespace
