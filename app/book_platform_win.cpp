@@ -108,6 +108,8 @@ class WindowsBookPlatform : public book::BookPlatform {
       reason = WideToUtf8(SystemErrorText(GetLastError())) + " (" + command + ")";
       return false;
     }
+    // A failed compile shows a box; this lets it come to the front over this window.
+    AllowSetForegroundWindow(pi.dwProcessId);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return true;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "hhc/compile_run.h"
+#include "tools/hhc/failure_box_win.h"
 #include "tools/hhc/hha_abi.h"
 
 namespace {
@@ -23,5 +24,11 @@ std::string Utf8(const wchar_t* text) {
 extern "C" __declspec(dllexport) int __cdecl HhaCompileW(int argc, const wchar_t* const* argv) {
   std::vector<std::string> args;
   for (int i = 0; i < argc; ++i) args.push_back(Utf8(argv[i]));
-  return chm::RunHhc(args, stderr);
+  chm::CompileResult result;
+  const int status = chm::RunHhc(args, stderr, &result);
+  // Warnings stay on standard error and in the error log: the book was made.
+  if (status != 0 && result.error && IsStandardErrorUnseen()) {
+    ShowFailureBox(chm::FormatUserMessage(result.book, *result.error));
+  }
+  return status;
 }

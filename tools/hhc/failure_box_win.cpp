@@ -1,0 +1,77 @@
+#include "tools/hhc/failure_box_win.h"
+
+#include <windows.h>
+
+#include "skin/skinner.h"
+
+namespace {
+
+constexpr wchar_t kBoxTitle[] = L"Folivane";
+
+std::wstring Wide(const std::string& utf8) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) {
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+  }
+  return wide;
+}
+
+STARTUPINFOW StartupInfo() {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  return startup;
+}
+
+bool WasStartedHidden() {
+  const STARTUPINFOW startup = StartupInfo();
+  return (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 && startup.wShowWindow == SW_HIDE;
+}
+
+// The first ShowWindow of a process's top-level window takes the show command its starter
+// gave, whatever the call asks; for a run started hidden that would hide the box. A window
+// that is never seen takes it instead.
+void UseUpTheStartersShowCommand() {
+  HWND spent = CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                               nullptr, nullptr, nullptr);
+  if (!spent) return;
+  ShowWindow(spent, SW_SHOWDEFAULT);
+  DestroyWindow(spent);
+}
+
+// The box is not ours to create, so the skin is attached when it is about to be activated,
+// the moment the program's own window catches its boxes; the skin engine lets it go when it is
+// destroyed.
+HHOOK box_hook = nullptr;
+
+LRESULT CALLBACK SkinBoxOnActivate(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    wchar_t window_class[16] = L"";
+    GetClassNameW(window, window_class, 16);
+    if (lstrcmpW(window_class, L"#32770") == 0) AttachSkin(window);
+  }
+  return CallNextHookEx(box_hook, code, wParam, lParam);
+}
+
+}  // namespace
+
+// A starter that wants our output hands us its handles (STARTF_USESTDHANDLES), as shells and
+// build tools do when they redirect it. The handles a hidden run inherits otherwise are not
+// proof of a reader: Wine hands its own stdio to every child of a window program.
+bool IsStandardErrorUnseen() {
+  if ((StartupInfo().dwFlags & STARTF_USESTDHANDLES) != 0) return false;
+  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  if (err == nullptr || err == INVALID_HANDLE_VALUE) return true;
+  HWND console = GetConsoleWindow();
+  return WasStartedHidden() && !(console && IsWindowVisible(console));
+}
+
+void ShowFailureBox(const std::string& text_utf8) {
+  if (WasStartedHidden()) UseUpTheStartersShowCommand();
+  box_hook = SetWindowsHookExW(WH_CBT, SkinBoxOnActivate, nullptr, GetCurrentThreadId());
+  MessageBoxW(nullptr, Wide(text_utf8).c_str(), kBoxTitle, MB_OK | MB_SETFOREGROUND);
+  if (box_hook) UnhookWindowsHookEx(box_hook);
+  box_hook = nullptr;
+}

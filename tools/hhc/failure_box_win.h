@@ -1,0 +1,15 @@
+// A compile failure shown where the user is. The window starts hhc.exe hidden, so nobody reads
+// its standard error; such a run shows its failure in a message box. Run from a console, or
+// with its output redirected, it writes to standard error only.
+#pragma once
+
+#include <string>
+
+// True when this process's standard error reaches nobody: there is none at all, or the process
+// was started hidden, without handles of its starter, and with no console window the user sees.
+bool IsStandardErrorUnseen();
+
+// A message box with no owner (the window that started us belongs to another process), a
+// single OK button and no icon, skinned as the program's own boxes are. Returns when the user
+// has closed it.
+void ShowFailureBox(const std::string& text_utf8);
