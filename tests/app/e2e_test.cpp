@@ -297,6 +297,138 @@ TEST(EndToEnd, ImportBuildCompileAndHelpThroughTheWindow) {
   ExpectViewerShowsBookAndEndsWithIt(folder + L"\\hh.exe", book);
 }
 
+// A message box of another process than `program_id`: the compiler's, which has no owner.
+struct OtherBoxSearch {
+  DWORD program_id;
+  HWND found;
+};
+
+BOOL CALLBACK FindOtherProcessBox(HWND window, LPARAM search_pointer) {
+  auto* search = reinterpret_cast<OtherBoxSearch*>(search_pointer);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t name[32];
+  GetClassNameW(window, name, 32);
+  if (pid != search->program_id && !lstrcmpW(name, L"#32770") && IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForCompilerBox(DWORD program_id, DWORD timeout_ms) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < timeout_ms; Sleep(50)) {
+    OtherBoxSearch search = {program_id, nullptr};
+    EnumWindows(FindOtherProcessBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+  }
+  return nullptr;
+}
+
+// The screen under a window, as a 24-bit BMP file, for a person to look at.
+void SaveWindowPicture(HWND window, const std::wstring& path) {
+  RECT r;
+  GetWindowRect(window, &r);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  const DWORD row = (width * 3 + 3) & ~3u;
+  std::string pixels(static_cast<size_t>(row) * height, '\0');
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+            DIB_RGB_COLORS);
+  BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof info};
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  apptest::WriteBytes(path, std::string(reinterpret_cast<char*>(&file), sizeof file) +
+                                std::string(reinterpret_cast<char*>(&info), sizeof info) + pixels);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+// The user's first build, the book opened in the viewer, a chapter added and a second build:
+// the compiler cannot replace the book the viewer holds and says so in its own box, naming the
+// book and asking to close the viewer. With the viewer closed the next build brings the new
+// chapter (read back natively by check_e2e_book.sh).
+TEST(EndToEnd, BookHeldByTheViewerIsReportedByTheCompilerAndTheNextBuildReplacesIt) {
+  std::wstring folder = FreshProgramFolder(L"program-held");
+  std::wstring chapters = WorkFolder() + L"\\held book";
+  apptest::RemoveTree(chapters);
+  ASSERT_TRUE(CreateDirectoryW(chapters.c_str(), nullptr));
+  ASSERT_TRUE(apptest::WriteBytes(chapters + L"\\第一章.htm",
+                                  Gbk(L"<html><title>第一章</title><body>一</body></html>\r\n")));
+  FolivaneProcess program(folder + L"\\Folivane.exe", folder);
+  ASSERT_NE(program.WaitForForm(kStartTimeoutMs), nullptr);
+  ASSERT_TRUE(ImportFolder(program, chapters));
+  SendMessageW(program.Control(kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"测试书"));
+  Press(program, kCommand2);
+  const std::wstring book = chapters + L"\\测试书.chm";
+  ASSERT_TRUE(WaitForFile(book, 60000)) << "no book written";
+
+  std::wstring viewer_command = L"\"" + folder + L"\\hh.exe\" " + book;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION viewer = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, viewer_command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &viewer));
+  CloseHandle(viewer.hThread);
+  HWND help = nullptr;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 20000 && !help; Sleep(50)) {
+    help = apptest::FindVisibleProcessWindow(viewer.dwProcessId, L"HH Parent");
+  }
+  ASSERT_NE(help, nullptr) << "no help window";
+
+  ASSERT_TRUE(apptest::WriteBytes(chapters + L"\\第二章.htm",
+                                  Gbk(L"<html><title>第二章</title><body>二</body></html>\r\n")));
+  ASSERT_TRUE(ImportFolder(program, chapters));
+  const std::string first_book = ReadBytes(book);
+  Press(program, kCommand2);
+  DWORD program_id = 0;
+  GetWindowThreadProcessId(program.form(), &program_id);
+  HWND box = WaitForCompilerBox(program_id, 60000);
+  ASSERT_NE(box, nullptr) << "the compiler said nothing";
+  SaveWindowPicture(box, WorkFolder() + L"\\held_book_box.bmp");
+  DialogSeen seen = apptest::DescribeDialog(box);
+  EXPECT_EQ(seen.title, L"Folivane");
+  EXPECT_EQ(seen.owner, nullptr);
+  EXPECT_EQ(seen.buttons.size(), 1u);
+  EXPECT_NE(GetPropA(box, "PROCADDR"), nullptr) << "not skinned";
+  EXPECT_EQ(seen.text.find(L"没能生成电子书“测试书.chm”。"), 0u);
+  EXPECT_NE(seen.text.find(L"电子书正被另一个程序打开"), std::wstring::npos);
+  EXPECT_NE(seen.text.find(L"文件: " + book), std::wstring::npos);
+  EXPECT_NE(seen.text.find(L"请关闭正在显示这本电子书的窗口, 然后再转换生成一次。"),
+            std::wstring::npos);
+  apptest::PressDialogButton(box, IDOK);
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 5000 && IsWindow(box);) Sleep(20);
+  EXPECT_TRUE(ReadBytes(book) == first_book) << "the held book was changed";
+
+  PostMessageW(help, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(viewer.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(viewer.hProcess);
+  Press(program, kCommand2);
+  std::string second_book;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(200)) {
+    second_book = ReadBytes(book);
+    if (second_book != first_book && second_book.compare(0, 4, "ITSF") == 0) break;
+  }
+  EXPECT_TRUE(second_book != first_book) << "the book was not replaced";
+  EXPECT_EQ(WaitForCompilerBox(program_id, 500), nullptr);
+  for (const std::wstring& name : apptest::FolderNames(chapters)) {
+    EXPECT_EQ(name.find(L".part"), std::wstring::npos) << Gbk(name);
+  }
+  EXPECT_EQ(program.Close(10000), 0u);
+}
+
 // When the compiler cannot be placed next to the program, start-up says which folder and why,
 // the window opens all the same, and a build then reports the missing compiler.
 TEST(EndToEnd, UnplaceableCompilerIsReportedAndTheWindowStillOpens) {

@@ -37,7 +37,7 @@ void WriteProject(const std::wstring& folder, const std::wstring& book,
   std::string hhp =
       "[OPTIONS]\r\nCompatibility=1.1 or later\r\nCompiled file=" + Gbk(book) +
       "\r\nContents file=chm_hhc.hhc\r\nDefault topic=a.htm\r\nDisplay compile progress=No\r\n"
-      "Language=0x804\r\n\r\n[FILES]\r\na.htm\r\nb.htm\r\n";
+      "Language=0x804\r\nError log file=hhc.log\r\n\r\n[FILES]\r\na.htm\r\nb.htm\r\n";
   for (const std::wstring& f : extra_files) hhp += Gbk(f) + "\r\n";
   ASSERT_TRUE(WriteBytes(folder + L"\\chm_hhp.hhp", hhp));
   ASSERT_TRUE(WriteBytes(folder + L"\\chm_hhc.hhc",
@@ -140,6 +140,7 @@ TEST(HhcExe, RunsStartedTogetherEachLeaveACompleteBookAndNoTemporaryFile) {
     WriteProject(folder.path(), L"测试书.chm", {}, 200000);
     std::set<std::wstring> expected = NamesIn(folder.path());
     expected.insert(L"测试书.chm");
+    expected.insert(L"hhc.log");  // every run writes the project's error log
     for (const wchar_t* page : {L"a.htm", L"b.htm"}) {
       CopyFileW(folder.File(page).c_str(), (kept + L"\\" + page).c_str(), FALSE);
     }
@@ -221,6 +222,12 @@ TEST(HhcExe, FailureStartedLikeTheWindowShowsItsBoxAndLeavesTheFolderAsItWas) {
     EXPECT_EQ(WaitForExit(run, 10000), 1u);
     if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
     SetFileAttributesW(book.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // The project's error log has the message too, once the project could be read.
+    const std::wstring log = folder.File(L"hhc.log");
+    if (c.name != std::wstring(L"unreadable project")) {
+      EXPECT_EQ(apptest::ReadBytes(log).find("hhc: error: "), 0u);
+      DeleteFileW(log.c_str());
+    }
     EXPECT_EQ(NamesIn(folder.path()), before);
     EXPECT_EQ(apptest::ReadBytes(book), "old book");
   }
@@ -244,6 +251,8 @@ TEST(HhcExe, FailureStartedFromAConsoleOrRedirectedShowsNoWindow) {
       EXPECT_EQ(line.find("hhc: error: gone.htm: file not found"), 0u) << line;
       DeleteFileW(err_path.c_str());
     }
+    EXPECT_EQ(apptest::ReadBytes(folder.File(L"hhc.log")).find("hhc: error: gone.htm"), 0u);
+    DeleteFileW(folder.File(L"hhc.log").c_str());
   }
 }
 
