@@ -415,6 +415,8 @@ TEST(EndToEnd, BookHeldByTheViewerIsReportedByTheCompilerAndTheNextBuildReplaces
   PostMessageW(help, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(viewer.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
   CloseHandle(viewer.hProcess);
+  // Twice, as a quick double click presses it: two compilers run on the project together.
+  Press(program, kCommand2);
   Press(program, kCommand2);
   std::string second_book;
   for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(200)) {
@@ -422,10 +424,15 @@ TEST(EndToEnd, BookHeldByTheViewerIsReportedByTheCompilerAndTheNextBuildReplaces
     if (second_book != first_book && second_book.compare(0, 4, "ITSF") == 0) break;
   }
   EXPECT_TRUE(second_book != first_book) << "the book was not replaced";
-  EXPECT_EQ(WaitForCompilerBox(program_id, 500), nullptr);
-  for (const std::wstring& name : apptest::FolderNames(chapters)) {
-    EXPECT_EQ(name.find(L".part"), std::wstring::npos) << Gbk(name);
-  }
+  auto has_temporary = [&] {
+    for (const std::wstring& name : apptest::FolderNames(chapters)) {
+      if (name.find(L".part") != std::wstring::npos) return true;
+    }
+    return false;
+  };
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000 && has_temporary();) Sleep(100);
+  EXPECT_FALSE(has_temporary());
+  EXPECT_EQ(WaitForCompilerBox(program_id, 2000), nullptr);
   EXPECT_EQ(program.Close(10000), 0u);
 }
 
