@@ -33,6 +33,7 @@ void CheckBookReplaceable(const fs::path& book) {
 }
 
 BookOutput::BookOutput(fs::path book) : book_(std::move(book)) {
+  RemoveStaleTemporaries(book_);
   temp_ = CreateTemporaryBeside(book_, "part");
   errno = 0;
   out_.open(temp_, std::ios::binary | std::ios::trunc);

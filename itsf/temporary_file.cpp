@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -24,6 +25,8 @@ namespace {
 
 // Collisions only cost another try; the exclusive creation is what keeps runs apart.
 constexpr int kNameAttempts = 64;
+constexpr int kTagDigits = 8;
+constexpr auto kStaleAfter = std::chrono::hours(24);
 
 // Opens `path` only if no file of that name exists; the open and the check are one step in
 // the file system.
@@ -56,9 +59,22 @@ std::string NameTag() {
   mix = mix * 0x9E3779B97F4A7C15ull ^
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   mix = mix * 0x9E3779B97F4A7C15ull ^ counter.fetch_add(1);
-  char tag[9];
+  char tag[kTagDigits + 1];
   std::snprintf(tag, sizeof tag, "%08x", static_cast<unsigned>(mix >> 32 ^ mix));
   return tag;
+}
+
+// "BOOK.XXXXXXXX.part" or "BOOK.XXXXXXXX.content.part", as CreateTemporaryBeside names them.
+bool IsTemporaryOf(const std::string& book_name, const std::string& name) {
+  const std::string prefix = book_name + ".";
+  if (name.size() <= prefix.size() + kTagDigits || name.compare(0, prefix.size(), prefix) != 0) {
+    return false;
+  }
+  for (size_t i = prefix.size(); i < prefix.size() + kTagDigits; ++i) {
+    if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
+  }
+  const std::string rest = name.substr(prefix.size() + kTagDigits);
+  return rest == ".part" || rest == ".content.part";
 }
 
 }  // namespace
@@ -74,6 +90,20 @@ fs::path CreateTemporaryBeside(const fs::path& book, const std::string& suffix) 
     error_number = errno;
   }
   FailWritingBook(book, path, error_number);
+}
+
+void RemoveStaleTemporaries(const fs::path& book) {
+  const std::string book_name = book.filename().u8string();
+  fs::path folder = book.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  const auto now = fs::file_time_type::clock::now();
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!IsTemporaryOf(book_name, it->path().filename().u8string())) continue;
+    std::error_code ignored;
+    const auto written = fs::last_write_time(it->path(), ignored);
+    if (!ignored && now - written > kStaleAfter) fs::remove(it->path(), ignored);
+  }
 }
 
 void FailWritingBook(const fs::path& book, const fs::path& file, int error_number) {

@@ -17,6 +17,11 @@ namespace chm {
 std::filesystem::path CreateTemporaryBeside(const std::filesystem::path& book,
                                             const std::string& suffix);
 
+// Removes what runs that were killed or lost their power left beside `book`: temporary files
+// of this book's pattern untouched for a day. A live run writes its files continuously, and
+// Windows refuses to remove a file it holds open anyway.
+void RemoveStaleTemporaries(const std::filesystem::path& book);
+
 // The failure of writing `file` on the book's way to disk, from the C library's error number
 // captured right after the failed call: a full disk, a folder that refuses writing, or the
 // system's own reason.

@@ -2,6 +2,7 @@
 // error log, and no book under the book's name unless the compile succeeded.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <set>
 
 #include "tests/support/chm_support.h"
@@ -98,6 +99,26 @@ TEST(HhcProgram, ListedFileThatIsMissingFailsAndTheErrorLogGetsTheMessage) {
   c.names_before.insert("log.txt");
   ExpectFailure(c, run, "gone.htm", "file not found");
   EXPECT_EQ(ReadBytes(c.dir / "log.txt"), run.err.substr(0, run.err.size() - 1) + "\r\n");
+}
+
+// A run that was killed leaves its temporary files; a later run removes those a day old, and
+// leaves young ones (another run's, still at work) and every other file alone.
+TEST(HhcProgram, TemporariesOfKilledRunsAreRemovedOnceTheyAreADayOld) {
+  Case c("stale");
+  const auto two_days_ago = fs::file_time_type::clock::now() - std::chrono::hours(48);
+  for (const char* name : {"book.chm.0123abcd.part", "book.chm.89abcdef.content.part",
+                           "book.chm.notes.part", "other.chm.0123abcd.part"}) {
+    WriteBytes(c.dir / name, "left behind");
+    fs::last_write_time(c.dir / name, two_days_ago);
+  }
+  WriteBytes(c.dir / "book.chm.fedcba98.part", "a run at work");
+  ProgramRun run = c.Run();
+  EXPECT_EQ(run.status, 0) << run.err;
+  std::set<std::string> expected = c.names_before;
+  expected.erase("book.chm.0123abcd.part");
+  expected.erase("book.chm.89abcdef.content.part");
+  expected.insert("book.chm");
+  EXPECT_EQ(NamesIn(c.dir), expected);
 }
 
 // The failures users meet most, each in its own words; the old book stays as it was.
