@@ -73,8 +73,9 @@ struct HhcRun {
   DWORD process_id = 0;
 };
 
-HhcRun StartHhc(const std::wstring& project, Start how, HANDLE err_file = nullptr) {
-  std::wstring command = L"\"" + Hhc() + L"\" \"" + project + L"\"";
+HhcRun StartHhc(const std::wstring& project, Start how, HANDLE err_file = nullptr,
+                const std::wstring& hhc = Hhc()) {
+  std::wstring command = L"\"" + hhc + L"\" \"" + project + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   DWORD flags = 0;
@@ -231,6 +232,23 @@ TEST(HhcExe, FailureStartedLikeTheWindowShowsItsBoxAndLeavesTheFolderAsItWas) {
     EXPECT_EQ(NamesIn(folder.path()), before);
     EXPECT_EQ(apptest::ReadBytes(book), "old book");
   }
+}
+
+// hhc.exe without its library: the run started like the window says so in a box of its own.
+TEST(HhcExe, MissingLibraryStartedLikeTheWindowShowsItsBox) {
+  apptest::TempFolder folder(L"hhc alone");
+  WriteProject(folder.path(), L"测试书.chm");
+  ASSERT_TRUE(CopyFileW(Hhc().c_str(), folder.File(L"hhc.exe").c_str(), FALSE));
+  HhcRun run = StartHhc(folder.File(L"chm_hhp.hhp"), Start::kLikeTheWindow, nullptr,
+                        folder.File(L"hhc.exe"));
+  HWND box = WaitForBox(run, kRunTimeoutMs);
+  ASSERT_NE(box, nullptr) << "no box";
+  DialogSeen seen = apptest::DescribeDialog(box);
+  EXPECT_EQ(seen.title, L"Folivane");
+  EXPECT_EQ(seen.owner, nullptr);
+  EXPECT_NE(seen.text.find(L"hha.dll 无法使用"), std::wstring::npos);
+  apptest::PressDialogButton(box, IDOK);
+  EXPECT_EQ(WaitForExit(run, 10000), 3u);
 }
 
 // From a console, or with its output redirected, a failure goes to standard error only: the

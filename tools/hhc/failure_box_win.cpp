@@ -1,9 +1,5 @@
 #include "tools/hhc/failure_box_win.h"
 
-#include <windows.h>
-
-#include "skin/skinner.h"
-
 namespace {
 
 constexpr wchar_t kBoxTitle[] = L"Folivane";
@@ -40,21 +36,6 @@ void UseUpTheStartersShowCommand() {
   DestroyWindow(spent);
 }
 
-// The box is not ours to create, so the skin is attached when it is about to be activated,
-// the moment the program's own window catches its boxes; the skin engine lets it go when it is
-// destroyed.
-HHOOK box_hook = nullptr;
-
-LRESULT CALLBACK SkinBoxOnActivate(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
-    HWND window = reinterpret_cast<HWND>(wParam);
-    wchar_t window_class[16] = L"";
-    GetClassNameW(window, window_class, 16);
-    if (lstrcmpW(window_class, L"#32770") == 0) AttachSkin(window);
-  }
-  return CallNextHookEx(box_hook, code, wParam, lParam);
-}
-
 }  // namespace
 
 // A starter that wants our output hands us its handles (STARTF_USESTDHANDLES), as shells and
@@ -68,10 +49,9 @@ bool IsStandardErrorUnseen() {
   return WasStartedHidden() && !(console && IsWindowVisible(console));
 }
 
-void ShowFailureBox(const std::string& text_utf8) {
+void ShowFailureBox(const std::string& text_utf8, HOOKPROC on_cbt) {
   if (WasStartedHidden()) UseUpTheStartersShowCommand();
-  box_hook = SetWindowsHookExW(WH_CBT, SkinBoxOnActivate, nullptr, GetCurrentThreadId());
+  HHOOK hook = on_cbt ? SetWindowsHookExW(WH_CBT, on_cbt, nullptr, GetCurrentThreadId()) : nullptr;
   MessageBoxW(nullptr, Wide(text_utf8).c_str(), kBoxTitle, MB_OK | MB_SETFOREGROUND);
-  if (box_hook) UnhookWindowsHookEx(box_hook);
-  box_hook = nullptr;
+  if (hook) UnhookWindowsHookEx(hook);
 }

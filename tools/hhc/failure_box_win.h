@@ -3,6 +3,8 @@
 // with its output redirected, it writes to standard error only.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // True when this process's standard error reaches nobody: there is none at all, or the process
@@ -10,6 +12,6 @@
 bool IsStandardErrorUnseen();
 
 // A message box with no owner (the window that started us belongs to another process), a
-// single OK button and no icon, skinned as the program's own boxes are. Returns when the user
-// has closed it.
-void ShowFailureBox(const std::string& text_utf8);
+// single OK button and no icon. `on_cbt`, when given, is installed as this thread's WH_CBT hook
+// while the box is open (hha.dll skins the box from it). Returns when the user has closed it.
+void ShowFailureBox(const std::string& text_utf8, HOOKPROC on_cbt = nullptr);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/hhc/failure_box_win.h"
 #include "tools/hhc/hha_abi.h"
 
 namespace {
@@ -23,6 +24,18 @@ std::wstring OwnFolder() {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
+// Without its library there is no book; a run nobody reads says so in a box of its own (the
+// skin lives in the library too).
+int LibraryMissing(const char* line) {
+  std::fprintf(stderr, "%s\n", line);
+  if (IsStandardErrorUnseen()) {
+    ShowFailureBox(
+        std::string(u8"没能生成电子书。\r\n\r\n帮助编译器的程序库 hha.dll 无法使用。\r\n") + line +
+        u8"\r\n\r\n请重新启动 Folivane (它会放回缺少的文件), 然后再转换生成一次。");
+  }
+  return 3;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -30,15 +43,15 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring dll = OwnFolder() + L"hha.dll";
   HMODULE module = LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!module) {
-    std::fprintf(stderr, "hhc: error: hha.dll: cannot load the compiler library (error %lu)\n",
-                 GetLastError());
-    return 3;
+    const DWORD error = GetLastError();
+    return LibraryMissing(("hhc: error: hha.dll: cannot load the compiler library (error " +
+                           std::to_string(error) + ")")
+                              .c_str());
   }
   auto compile = reinterpret_cast<HhaCompileWFn>(GetProcAddress(module, HHA_COMPILE_ENTRY));
   if (!compile) {
-    std::fprintf(stderr, "hhc: error: hha.dll: entry point %s not found\n", HHA_COMPILE_ENTRY);
     FreeLibrary(module);
-    return 3;
+    return LibraryMissing("hhc: error: hha.dll: entry point " HHA_COMPILE_ENTRY " not found");
   }
   int status = compile(argc - 1, argv + 1);
   FreeLibrary(module);
