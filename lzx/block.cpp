@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "lzx/encoder.h"
 #include "lzx/huffman.h"
 
 namespace chm {
@@ -38,9 +37,7 @@ void LzxHistogram::Add(const LzxItem& item) {
   bytes += item.length;
   int slot = 0;
   ++main[MainSymbol(item, &slot)];
-  if (item.length - kLzxMinMatch >= kLzxNumPrimaryLengths) {
-    ++length[item.length - kLzxMinMatch - kLzxNumPrimaryLengths];
-  }
+  if (HasLengthSymbol(item.length)) ++length[LengthSymbol(item.length)];
   if (slot < 3) return;
   const int extra = FooterBits(slot);
   footer_bits += static_cast<std::uint64_t>(extra);
@@ -147,8 +144,8 @@ void WriteBlock(const LzxBlockPlan& plan, const std::vector<LzxItem>& items,
       int slot = 0;
       const int sym = MainSymbol(item, &slot);
       bits->PutBits(plan.main_codes[sym], plan.main_lengths[sym]);
-      if (item.length - kLzxMinMatch >= kLzxNumPrimaryLengths) {
-        const int ls = item.length - kLzxMinMatch - kLzxNumPrimaryLengths;
+      if (HasLengthSymbol(item.length)) {
+        const int ls = LengthSymbol(item.length);
         bits->PutBits(plan.length_codes[ls], plan.length_lengths[ls]);
       }
       if (slot >= 3) {

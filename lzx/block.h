@@ -6,9 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "lzx/bits.h"
+#include "lzx/bit_writer.h"
 #include "lzx/format.h"
-#include "lzx/matcher.h"
 #include "lzx/trees.h"
 
 namespace chm {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "lzx/encoder.h"
 #include "lzx/format.h"
 
 namespace chm {

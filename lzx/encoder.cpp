@@ -4,22 +4,15 @@
 #include <cstring>
 #include <memory>
 
-#include "lzx/bits.h"
+#include "lzx/bit_writer.h"
 #include "lzx/block.h"
-#include "lzx/lazy.h"
-#include "lzx/matcher.h"
-#include "lzx/optimal.h"
-#include "lzx/split.h"
+#include "lzx/block_split.h"
+#include "lzx/lazy_parser.h"
+#include "lzx/optimal_parser.h"
 
 namespace chm {
 namespace {
 
-// The normal level parses lazily on hash chains: on 37 MB of generated chapters and 24 MB of
-// real pages it is about four times as fast as the near-optimal parser with its tree depth 24,
-// for 3 % more output. Deeper chain walks make the lazy parse no smaller (see lzx_lazy.cpp);
-// looking ahead and trying a shorter match pay at every length (nice 64, lazy 32: +0.8 %).
-constexpr LzxLazyParser::Params kNormalParams = {/*depths=*/{16, 16, 8, 2}, /*nice_len=*/257,
-                                                 /*lazy_len=*/257};
 // The best level parses near-optimally: deep tree walks and three passes per interval, each
 // priced by the one before.
 constexpr LzxOptimalParams kBestParams = {/*depth=*/128, /*nice_len=*/128, /*passes=*/3};
@@ -123,7 +116,7 @@ void LzxEncoder::State::EncodeCompressedInterval(std::size_t size) {
     if (!optimal_parser) optimal_parser = std::make_unique<LzxOptimalParser>(kBestParams);
     optimal_parser->Parse(pending.data(), size, &items);
   } else {
-    if (!lazy_parser) lazy_parser = std::make_unique<LzxLazyParser>(kNormalParams);
+    if (!lazy_parser) lazy_parser = std::make_unique<LzxLazyParser>(kLzxNormalLazyParams);
     lazy_parser->Parse(pending.data(), size, &items);
   }
   item_pos.resize(items.size() + 1);

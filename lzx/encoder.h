@@ -7,10 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace chm {
+#include "lzx/format.h"  // kLzxFrameSize and kLzxResetInterval, which the reset table records
 
-constexpr std::size_t kLzxFrameSize = 0x8000;
-constexpr std::size_t kLzxResetInterval = 2 * kLzxFrameSize;  // bytes between resets
+namespace chm {
 
 enum class LzxLevel {
   kStore,   // uncompressed blocks only: the reference layout that every reader opens

@@ -1,11 +1,17 @@
-// The numbers of LZX as CHM readers decode it: a 64 KiB window (32 position slots), the tree
-// sizes, and the mapping from a match distance to its position slot and footer.
+// The numbers of LZX as CHM readers decode it: a 64 KiB window (32 position slots), frames and
+// reset intervals, the tree sizes, the mapping from a match distance to its position slot and
+// footer, from a match length to its length header, and the repeated offsets.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 namespace chm {
+
+// Section 1 decodes in frames of 32 KiB of output, and the encoder resets every two frames.
+constexpr std::size_t kLzxFrameSize = 0x8000;
+constexpr std::size_t kLzxResetInterval = 2 * kLzxFrameSize;  // bytes between resets
 
 constexpr int kLzxMinMatch = 2;
 constexpr int kLzxMaxMatch = 257;
@@ -52,13 +58,58 @@ struct LzxItem {
   std::uint16_t value;
 };
 
+// A match's length travels as a header of 0..7 in its main symbol: 0..6 for lengths 2..8, and
+// 7 for the longer ones, which add the length symbol length - 9.
+inline int LengthHeader(std::size_t length) {
+  return length - kLzxMinMatch < kLzxNumPrimaryLengths ? static_cast<int>(length) - kLzxMinMatch
+                                                       : kLzxNumPrimaryLengths;
+}
+constexpr int kLzxFirstLongLength = kLzxMinMatch + kLzxNumPrimaryLengths;  // 9: length symbol 0
+inline bool HasLengthSymbol(std::size_t length) {
+  return length >= static_cast<std::size_t>(kLzxFirstLongLength);
+}
+inline int LengthSymbol(std::size_t length) {
+  return static_cast<int>(length) - kLzxFirstLongLength;
+}
+
+inline int MatchMainSymbol(int slot, std::size_t length) {
+  return kLzxNumChars + (slot << 3) + LengthHeader(length);
+}
+
+// Slot of a match's value: 0..2 for a repeated offset, else the formatted offset's slot.
+inline int SlotOfValue(std::uint16_t value) { return value < 3 ? value : PositionSlot(value); }
+
 inline int MainSymbol(const LzxItem& item, int* slot_out) {
   if (item.length == 0) return item.value;
-  const int slot = item.value < 3 ? item.value : PositionSlot(item.value);
+  const int slot = SlotOfValue(item.value);
   *slot_out = slot;
-  const int header = item.length - kLzxMinMatch < kLzxNumPrimaryLengths ? item.length - kLzxMinMatch
-                                                                        : kLzxNumPrimaryLengths;
-  return kLzxNumChars + (slot << 3) + header;
+  return MatchMainSymbol(slot, item.length);
+}
+
+// The longest match that may start at `pos` of an interval of `size` bytes: no match may run
+// past the end of its 32 KiB frame, nor past the data.
+inline std::size_t MaxMatchAt(std::size_t pos, std::size_t size) {
+  const std::size_t frame_end = std::min(size, (pos / kLzxFrameSize + 1) * kLzxFrameSize);
+  return std::min<std::size_t>(kLzxMaxMatch, frame_end - pos);
+}
+
+// R0..R2 as the decoder keeps them; a reset sets all three to 1.
+struct LzxRepeats {
+  std::uint32_t r[3] = {1, 1, 1};
+};
+
+// Applies one parsed item to the repeated offsets, exactly as the decoder will.
+inline void UpdateRepeats(const LzxItem& item, LzxRepeats* reps) {
+  if (item.length == 0 || item.value == 0) return;
+  if (item.value < 3) {
+    std::uint32_t t = reps->r[0];
+    reps->r[0] = reps->r[item.value];
+    reps->r[item.value] = t;
+    return;
+  }
+  reps->r[2] = reps->r[1];
+  reps->r[1] = reps->r[0];
+  reps->r[0] = item.value - 2u;
 }
 
 }  // namespace chm

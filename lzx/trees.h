@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "lzx/bits.h"
+#include "lzx/bit_writer.h"
 #include "lzx/format.h"
 
 namespace chm {

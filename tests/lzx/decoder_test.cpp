@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "lzx/bits.h"
+#include "lzx/bit_writer.h"
 #include "lzx/decoder.h"
 #include "lzx/encoder.h"
 #include "lzx/format.h"

@@ -1,7 +1,7 @@
 // The encoder's streaming interface and the stored layout every reader opens.
 #include <gtest/gtest.h>
 
-#include "lzx/bits.h"
+#include "lzx/bit_writer.h"
 #include "lzx/encoder.h"
 #include "tests/support/lzx_support.h"
 

@@ -1,4 +1,4 @@
-#include "lzx/split.h"
+#include "lzx/block_split.h"
 
 #include <cmath>
 

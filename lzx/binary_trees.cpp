@@ -1,10 +1,9 @@
-#include "lzx/bintree.h"
+#include "lzx/binary_trees.h"
 
 #include <algorithm>
 
-#include "lzx/encoder.h"
 #include "lzx/format.h"
-#include "lzx/matcher.h"
+#include "lzx/match_length.h"
 
 namespace chm {
 

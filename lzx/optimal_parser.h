@@ -6,19 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "lzx/bintree.h"
+#include "lzx/binary_trees.h"
+#include "lzx/cost_model.h"
 #include "lzx/format.h"
-#include "lzx/matcher.h"
 
 namespace chm {
-
-// Price in bits of every main and length symbol, as the trees of a previous parse coded them.
-struct LzxCostModel {
-  std::uint32_t main[kLzxMainSymbols];
-  std::uint32_t length[kLzxLengthSymbols];
-
-  void FromItems(const std::vector<LzxItem>& items);
-};
 
 struct LzxOptimalParams {
   int depth;             // chain candidates per position
@@ -47,7 +39,6 @@ class LzxOptimalParser {
                         std::vector<LzxItem>* items);
 
   LzxOptimalParams params_;
-  LzxHashChains chains_;  // for the lazy parse that prices the first interval
   LzxBinaryTrees trees_;
   bool have_costs_ = false;
   LzxCostModel costs_;

@@ -1,44 +1,17 @@
-#include "lzx/optimal.h"
+#include "lzx/optimal_parser.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "lzx/block.h"
-#include "lzx/encoder.h"
-#include "lzx/huffman.h"
+#include "lzx/lazy_parser.h"
+#include "lzx/match_length.h"
 
 namespace chm {
 namespace {
 
-// A symbol the previous trees did not use still gets a finite, unattractive price.
-constexpr std::uint32_t kUnusedMainBits = 12;
-constexpr std::uint32_t kUnusedLengthBits = 10;
-constexpr std::uint32_t kCostScale = 1;
 constexpr std::uint32_t kInfinite = std::numeric_limits<std::uint32_t>::max();
-// The first interval is priced by a lazy parse with these settings.
-constexpr LzxLazyParams kPricingParams = {/*depth=*/16, /*nice_len=*/32, /*lazy_len=*/32};
-
-int LengthHeader(std::size_t length) {
-  return length - kLzxMinMatch < kLzxNumPrimaryLengths ? static_cast<int>(length) - kLzxMinMatch
-                                                       : kLzxNumPrimaryLengths;
-}
 
 }  // namespace
-
-void LzxCostModel::FromItems(const std::vector<LzxItem>& items) {
-  LzxHistogram hist;
-  for (const LzxItem& item : items) hist.Add(item);
-  std::uint8_t main_lengths[kLzxMainSymbols];
-  std::uint8_t length_lengths[kLzxLengthSymbols];
-  BuildCodeLengths(hist.main, kLzxMainSymbols, kLzxMaxMainCodeLength, main_lengths);
-  BuildCodeLengths(hist.length, kLzxLengthSymbols, kLzxMaxMainCodeLength, length_lengths, true);
-  for (int s = 0; s < kLzxMainSymbols; ++s) {
-    main[s] = kCostScale * (main_lengths[s] != 0 ? main_lengths[s] : kUnusedMainBits);
-  }
-  for (int s = 0; s < kLzxLengthSymbols; ++s) {
-    length[s] = kCostScale * (length_lengths[s] != 0 ? length_lengths[s] : kUnusedLengthBits);
-  }
-}
 
 LzxOptimalParser::LzxOptimalParser(const LzxOptimalParams& params) : params_(params) {}
 
@@ -51,8 +24,7 @@ void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
   std::size_t pos = 0;
   while (pos < size) {
     first_[pos] = static_cast<std::uint32_t>(lengths_.size());
-    const std::size_t frame_end = std::min(size, (pos / kLzxFrameSize + 1) * kLzxFrameSize);
-    const std::size_t max_len = std::min<std::size_t>(kLzxMaxMatch, frame_end - pos);
+    const std::size_t max_len = MaxMatchAt(pos, size);
     trees_.Advance(pos, max_len, params_.depth, &scratch_lengths_, &scratch_distances_);
     lengths_.insert(lengths_.end(), scratch_lengths_.begin(), scratch_lengths_.end());
     distances_.insert(distances_.end(), scratch_distances_.begin(), scratch_distances_.end());
@@ -95,8 +67,7 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       next.reps = reps;
     }
 
-    const std::size_t frame_end = std::min(size, (pos / kLzxFrameSize + 1) * kLzxFrameSize);
-    const std::size_t max_len = std::min<std::size_t>(kLzxMaxMatch, frame_end - pos);
+    const std::size_t max_len = MaxMatchAt(pos, size);
     if (max_len < static_cast<std::size_t>(kLzxMinMatch)) continue;
 
     for (int k = 0; k < 3; ++k) {
@@ -106,10 +77,7 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       LzxRepeats after = reps;
       UpdateRepeats({2, static_cast<std::uint16_t>(k)}, &after);
       for (std::size_t l = kLzxMinMatch; l <= len; ++l) {
-        const int header = LengthHeader(l);
-        std::uint32_t c = base + costs.main[kLzxNumChars + (k << 3) + header];
-        if (header == kLzxNumPrimaryLengths)
-          c += costs.length[l - kLzxMinMatch - kLzxNumPrimaryLengths];
+        const std::uint32_t c = base + costs.MatchSymbolBits(k, l);
         Node& to = nodes_[pos + l];
         if (c < to.cost) {
           to.cost = c;
@@ -134,10 +102,7 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       LzxRepeats after = reps;
       UpdateRepeats({3, formatted}, &after);
       for (std::size_t l = shorter + 1; l <= len; ++l) {
-        const int header = LengthHeader(l);
-        std::uint32_t c = slot_base + costs.main[kLzxNumChars + (slot << 3) + header];
-        if (header == kLzxNumPrimaryLengths)
-          c += costs.length[l - kLzxMinMatch - kLzxNumPrimaryLengths];
+        const std::uint32_t c = slot_base + costs.MatchSymbolBits(slot, l);
         Node& to = nodes_[pos + l];
         if (c < to.cost) {
           to.cost = c;
@@ -163,8 +128,10 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
 void LzxOptimalParser::Parse(const std::uint8_t* data, std::size_t size,
                              std::vector<LzxItem>* items) {
   if (!have_costs_) {
-    ParseLazy(data, size, kPricingParams, &chains_, items);
-    costs_.FromItems(*items);
+    // The first interval is priced by the normal level's lazy parse.
+    LzxLazyParser pricing(kLzxNormalLazyParams);
+    pricing.Parse(data, size, items);
+    costs_ = pricing.Costs();
     have_costs_ = true;
   }
   FindMatches(data, size);
