@@ -176,7 +176,7 @@ Bytes BuildSystem(const SystemInfo& info, const Bytes& idxhdr) {
     Bytes data;
     PutU32(&data, info.lcid);
     PutU32(&data, info.dbcs ? 1 : 0);
-    PutU32(&data, 0);  // no full-text search index
+    PutU32(&data, info.full_text_search ? 1 : 0);
     PutU32(&data, 0);  // no keyword links
     PutU32(&data, 0);  // no associative links
     PutU64(&data, (info.unix_time + kFiletimeUnixEpoch) * 10000000ull);

@@ -50,6 +50,7 @@ Bytes BuildIdxhdr(std::uint32_t topic_count, bool folder_images, std::uint32_t s
 struct SystemInfo {
   std::uint32_t lcid = 0x0409;
   bool dbcs = false;
+  bool full_text_search = false;
   bool compatibility_1_0 = false;
   std::uint64_t unix_time = 0;
   std::string contents_file, index_file, default_topic, title, default_window, default_font;

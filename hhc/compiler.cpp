@@ -6,10 +6,12 @@
 #include <memory>
 #include <unordered_set>
 
+#include "help/fulltext_index.h"
 #include "help/tables.h"
 #include "help/window_def.h"
 #include "hhc/file_set.h"
 #include "hhc/link_scan.h"
+#include "hhc/page_text.h"
 #include "hhc/project.h"
 #include "hhc/sitemap.h"
 #include "itsf/book_output.h"
@@ -99,6 +101,7 @@ class Compiler {
   std::string Label(const fs::path& p) const { return p.u8string(); }
   std::string Ansi(const std::string& utf8, const std::string& what) const;
   void ReadProject();
+  void ReadStopList();
   fs::path BookPath();
   void CollectNamedFiles();
   void ReadSitemap(const std::string& option_value, bool is_contents);
@@ -141,6 +144,7 @@ class Compiler {
   std::vector<std::string> empty_files_;
   std::unique_ptr<ContentSpool> content_;
   std::unique_ptr<LzxEncoder> encoder_;
+  std::unique_ptr<FullTextIndex> search_;  // when the project asks for full-text search
   std::string buffer_;
   std::uint64_t unix_time_ = 0;
   std::vector<Bytes> section0_tables_;  // the section 0 files other than the content
@@ -174,9 +178,35 @@ void Compiler::ReadProject() {
   if (!project_.infotypes.empty()) {
     result_->warnings.push_back(Label(project_path_) + ": information types are not supported");
   }
-  if (project_.full_text_search) {
-    result_->warnings.push_back(Label(project_path_) + ": no full-text search index is built");
+  if (project_.binary_toc) {
+    result_->warnings.push_back(Label(project_path_) +
+                                ": Binary TOC=Yes: no binary contents (#TOCIDX) is built; the "
+                                "viewer reads the contents file instead");
   }
+  if (project_.binary_index && project_.binary_index_stated) {
+    result_->warnings.push_back(Label(project_path_) +
+                                ": Binary Index=Yes: no binary keyword index is built; the "
+                                "viewer reads the index file instead");
+  }
+  if (project_.full_text_search) {
+    search_ = std::make_unique<FullTextIndex>(project_.code_page, project_.lcid);
+    if (!project_.stop_list_file.empty()) ReadStopList();
+  } else if (!project_.stop_list_file.empty()) {
+    result_->warnings.push_back(Label(project_path_) +
+                                ": the stop list file is unused without Full-text search=Yes");
+  }
+}
+
+void Compiler::ReadStopList() {
+  std::string name;
+  std::string bytes;
+  if (!NormaliseRelativePath(project_.stop_list_file, &name) ||
+      !ReadWholeFile(root_ / fs::u8path(name), &bytes)) {
+    result_->warnings.push_back(Label(project_path_) + ": cannot read the stop list file '" +
+                                project_.stop_list_file + "'; no words are left out of the search");
+    return;
+  }
+  search_->SetStopWords(bytes);
 }
 
 bool IsValidBookFileName(const std::string& name) {
@@ -332,6 +362,11 @@ void Compiler::StreamOne(size_t index) {
         std::string converted;
         title = EncodeCodePage(project_.code_page, title, &converted) ? converted : std::string();
       }
+      if (search_) {
+        const bool utf8 = scan.utf8_charset || buffer_.compare(0, 3, "\xEF\xBB\xBF") == 0;
+        PageText text = ExtractPageText(buffer_, utf8, project_.code_page);
+        search_->AddPage(static_cast<std::uint32_t>(topics_.size()), text.title, text.body);
+      }
       topics_.push_back(Topic{ansi, title, contents_targets_.count(LowerAscii(name)) != 0});
     }
   } else {
@@ -391,6 +426,12 @@ Bytes Compiler::WriteHelpTables() {
   Bytes empty_property(4, 0);
   WriteSection1Table("/$WWKeywordLinks/Property", empty_property);
   WriteSection1Table("/$WWAssociativeLinks/Property", empty_property);
+  if (search_) {
+    WriteSection1Table("/$FIftiMain", search_->Build());
+  } else {
+    // Microsoft's compiler lists an empty search index when search is off.
+    section1_.push_back(Section1File{"/$FIftiMain", 0, 0});
+  }
   WriteSection1Table("/#IDXHDR", idxhdr);
   WriteSection1Table("/#TOPICS", topic_tables.topics);
   WriteSection1Table("/#URLTBL", topic_tables.urltbl);
@@ -414,6 +455,7 @@ Bytes Compiler::BuildSystemTable(const fs::path& book, const Bytes& idxhdr) cons
   SystemInfo info;
   info.lcid = project_.lcid;
   info.dbcs = IsDbcsCodePage(project_.code_page);
+  info.full_text_search = search_ != nullptr;
   info.compatibility_1_0 = project_.compatibility_1_0;
   info.unix_time = unix_time_;
   info.contents_file = Ansi(project_.contents_file, "Contents file");

@@ -56,10 +56,13 @@ void ApplyOption(Project* p, std::string_view key, std::string_view value, const
     p->error_log_file = v;
   } else if (EqualsNoCase(key, "Full-text search")) {
     p->full_text_search = ParseYes(v);
+  } else if (EqualsNoCase(key, "Full text search stop list file")) {
+    p->stop_list_file = v;
   } else if (EqualsNoCase(key, "Binary TOC")) {
     p->binary_toc = ParseYes(v);
   } else if (EqualsNoCase(key, "Binary Index")) {
     p->binary_index = ParseYes(v);
+    p->binary_index_stated = true;
   } else if (EqualsNoCase(key, "Language")) {
     if (!ParseLcid(v, &p->lcid)) {
       Fail(ErrorCode::kBadProjectLine, label,

@@ -25,8 +25,10 @@ struct Project {
   std::string title;
   std::string error_log_file;
   bool full_text_search = false;
+  std::string stop_list_file;  // "Full text search stop list file"
   bool binary_toc = false;
   bool binary_index = true;
+  bool binary_index_stated = false;  // the project has a "Binary Index" line
   std::vector<WindowLine> windows;
   std::vector<std::string> files;      // [FILES] lines, in order
   std::vector<std::string> infotypes;  // [INFOTYPES] lines

@@ -1,0 +1,346 @@
+#include "help/fulltext_index.h"
+
+#include <algorithm>
+#include <array>
+
+namespace chm {
+namespace {
+
+constexpr size_t kHeaderSize = 0x400;
+constexpr size_t kNodeSize = 0x1000;
+constexpr size_t kLeafHeaderSize = 8;   // next leaf, 0, free bytes
+constexpr size_t kIndexHeaderSize = 2;  // free bytes
+constexpr unsigned kMinRoot = 1, kMaxRoot = 24;
+
+void PutLeb128(std::string* s, std::uint32_t v) {
+  while (v >= 0x80) {
+    s->push_back(static_cast<char>((v & 0x7F) | 0x80));
+    v >>= 7;
+  }
+  s->push_back(static_cast<char>(v));
+}
+
+std::uint32_t GetLeb128(const std::string& s, size_t* at) {
+  std::uint32_t v = 0;
+  for (int shift = 0;; shift += 7) {
+    const std::uint8_t c = static_cast<std::uint8_t>(s[(*at)++]);
+    v |= std::uint32_t(c & 0x7F) << shift;
+    if (!(c & 0x80)) return v;
+  }
+}
+
+void PutEncInt(Bytes* b, std::uint32_t v) {
+  while (v >= 0x80) {
+    b->push_back(static_cast<std::uint8_t>((v & 0x7F) | 0x80));
+    v >>= 7;
+  }
+  b->push_back(static_cast<std::uint8_t>(v));
+}
+size_t EncIntSize(std::uint32_t v) {
+  size_t n = 1;
+  while (v >= 0x80) v >>= 7, ++n;
+  return n;
+}
+
+unsigned BitLength(std::uint32_t v) {
+  unsigned n = 0;
+  while (v) v >>= 1, ++n;
+  return n;
+}
+
+// Bits a value of bit length `n` takes in the scale-2 code with root `r`.
+std::uint64_t CodeBits(unsigned n, unsigned r) { return n <= r ? 1 + r : 2 * (n - r) + r; }
+
+// The root that codes a histogram of bit lengths in the fewest bits.
+unsigned BestRoot(const std::array<std::uint64_t, 33>& lengths) {
+  unsigned best = kMinRoot;
+  std::uint64_t best_bits = ~std::uint64_t{0};
+  for (unsigned r = kMinRoot; r <= kMaxRoot; ++r) {
+    std::uint64_t bits = 0;
+    for (unsigned n = 0; n <= 32; ++n) bits += lengths[n] * CodeBits(n, r);
+    if (bits < best_bits) best = r, best_bits = bits;
+  }
+  return best;
+}
+
+class BitWriter {
+ public:
+  explicit BitWriter(Bytes* out) : out_(out) {}
+  void Put(std::uint32_t v, unsigned bits) {
+    while (bits) {
+      const unsigned take = std::min(bits, 8 - used_);
+      const std::uint32_t part = (v >> (bits - take)) & ((1u << take) - 1);
+      if (used_ == 0) out_->push_back(0);
+      out_->back() |= static_cast<std::uint8_t>(part << (8 - used_ - take));
+      used_ = (used_ + take) % 8;
+      bits -= take;
+    }
+  }
+  // p one bits, a zero, then the value: in r bits when it fits, else without its top bit.
+  void PutCode(std::uint32_t v, unsigned r) {
+    const unsigned n = BitLength(v);
+    if (n <= r) {
+      Put(0, 1);
+      Put(v, r);
+      return;
+    }
+    const unsigned p = n - r;
+    for (unsigned i = 0; i < p; ++i) Put(1, 1);
+    Put(0, 1);
+    Put(v, n - 1);  // Put keeps only the low n - 1 bits
+  }
+  void Align() { used_ = 0; }
+
+ private:
+  Bytes* out_;
+  unsigned used_ = 0;
+};
+
+size_t SharedPrefix(const std::string& a, const std::string& b) {
+  size_t n = std::min({a.size(), b.size(), size_t{255}});
+  size_t i = 0;
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+void PutWord(Bytes* node, const std::string& word, const std::string* previous) {
+  const size_t shared = previous ? SharedPrefix(*previous, word) : 0;
+  PutU8(node, static_cast<std::uint32_t>(word.size() - shared + 1));
+  PutU8(node, static_cast<std::uint32_t>(shared));
+  PutText(node, std::string_view(word).substr(shared));
+}
+
+size_t WordSize(const std::string& word, const std::string* previous) {
+  return 2 + word.size() - (previous ? SharedPrefix(*previous, word) : 0);
+}
+
+}  // namespace
+
+FullTextIndex::FullTextIndex(unsigned code_page, std::uint32_t lcid)
+    : breaker_(code_page), code_page_(code_page), lcid_(lcid) {}
+
+void FullTextIndex::SetStopWords(std::string_view list) {
+  breaker_.ForEachWord(list, &scratch_,
+                       [&](std::string_view w) { stop_words_.emplace(std::string(w)); });
+}
+
+void FullTextIndex::AddText(std::string_view text, bool title, std::uint32_t* position) {
+  breaker_.ForEachWord(text, &scratch_, [&](std::string_view word) {
+    const std::uint32_t at = (*position)++;
+    if (word.size() > kMaxIndexedWord) return;
+    ++occurrences_;
+    occurrence_bytes_ += word.size();
+    if (!stop_words_.empty() && stop_words_.count(std::string(word))) return;
+    key_.assign(1, title ? '1' : '0');
+    key_.append(word);
+    auto [it, added] = by_key_.try_emplace(key_, static_cast<std::uint32_t>(entries_.size()));
+    if (added) {
+      Entry e;
+      e.word.assign(word);
+      e.title = title;
+      entries_.push_back(std::move(e));
+    }
+    page_hits_.emplace_back(it->second, at);
+  });
+}
+
+void FullTextIndex::AddPage(std::uint32_t topic, std::string_view title, std::string_view body) {
+  page_hits_.clear();
+  std::uint32_t position = 0;
+  AddText(title, true, &position);
+  AddText(body, false, &position);
+  if (page_hits_.empty()) return;
+  ++pages_;
+  last_topic_ = topic;
+  // Positions are in order already; a stable sort groups them by word.
+  std::stable_sort(page_hits_.begin(), page_hits_.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (size_t i = 0; i < page_hits_.size();) {
+    size_t j = i;
+    while (j < page_hits_.size() && page_hits_[j].first == page_hits_[i].first) ++j;
+    Entry& e = entries_[page_hits_[i].first];
+    PutLeb128(&e.postings, e.topics == 0 ? topic : topic - e.last_topic);
+    PutLeb128(&e.postings, static_cast<std::uint32_t>(j - i));
+    std::uint32_t previous = 0;
+    for (size_t k = i; k < j; ++k) {
+      PutLeb128(&e.postings, page_hits_[k].second - previous);
+      previous = page_hits_[k].second;
+    }
+    e.topics += 1;
+    e.last_topic = topic;
+    i = j;
+  }
+}
+
+Bytes FullTextIndex::Build() const {
+  std::vector<std::uint32_t> order(entries_.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    const Entry& x = entries_[a];
+    const Entry& y = entries_[b];
+    if (x.word != y.word) {
+      return std::lexicographical_compare(
+          x.word.begin(), x.word.end(), y.word.begin(), y.word.end(),
+          [](char c, char d) { return std::uint8_t(c) < std::uint8_t(d); });
+    }
+    return !x.title && y.title;
+  });
+
+  // The roots that code the three kinds of number in the fewest bits.
+  std::array<std::array<std::uint64_t, 33>, 3> lengths{};
+  for (const Entry& e : entries_) {
+    size_t at = 0;
+    while (at < e.postings.size()) {
+      ++lengths[0][BitLength(GetLeb128(e.postings, &at))];
+      const std::uint32_t count = GetLeb128(e.postings, &at);
+      ++lengths[1][BitLength(count)];
+      for (std::uint32_t k = 0; k < count; ++k) ++lengths[2][BitLength(GetLeb128(e.postings, &at))];
+    }
+  }
+  const unsigned doc_root = BestRoot(lengths[0]);
+  const unsigned count_root = BestRoot(lengths[1]);
+  const unsigned position_root = BestRoot(lengths[2]);
+
+  // Each word's location data, in index order.
+  Bytes locations;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> spans(order.size());  // offset, size
+  for (size_t i = 0; i < order.size(); ++i) {
+    const Entry& e = entries_[order[i]];
+    const size_t start = locations.size();
+    BitWriter bits(&locations);
+    size_t at = 0;
+    while (at < e.postings.size()) {
+      bits.PutCode(GetLeb128(e.postings, &at), doc_root);
+      const std::uint32_t count = GetLeb128(e.postings, &at);
+      bits.PutCode(count, count_root);
+      for (std::uint32_t k = 0; k < count; ++k) bits.PutCode(GetLeb128(e.postings, &at), position_root);
+      bits.Align();
+    }
+    spans[i] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(locations.size() - start)};
+  }
+
+  // Leaves: as many entries as fit, each leaf preceded by its words' location data.
+  struct Leaf {
+    size_t first, end;  // entries [first, end) of `order`
+  };
+  std::vector<Leaf> leaves;
+  auto entry_size = [&](size_t i, const std::string* previous) {
+    const Entry& e = entries_[order[i]];
+    return WordSize(e.word, previous) + 1 + EncIntSize(e.topics) + 4 + 2 + EncIntSize(spans[i].second);
+  };
+  for (size_t i = 0; i < order.size();) {
+    size_t used = kLeafHeaderSize;
+    size_t j = i;
+    while (j < order.size()) {
+      const size_t size = entry_size(j, j == i ? nullptr : &entries_[order[j - 1]].word);
+      if (used + size > kNodeSize) break;
+      used += size;
+      ++j;
+    }
+    leaves.push_back({i, j});
+    i = j;
+  }
+  if (leaves.empty()) leaves.push_back({0, 0});
+
+  Bytes out(kHeaderSize, 0);
+  std::vector<std::pair<std::uint32_t, const std::string*>> children;  // node offset, last word
+  std::uint32_t last_leaf_free = 0;
+  size_t pending_next = 0;  // where the previous leaf keeps the offset of the next
+  for (size_t l = 0; l < leaves.size(); ++l) {
+    const Leaf& leaf = leaves[l];
+    std::vector<std::uint32_t> placed(leaf.end - leaf.first);
+    for (size_t i = leaf.first; i < leaf.end; ++i) {
+      placed[i - leaf.first] = static_cast<std::uint32_t>(out.size());
+      out.insert(out.end(), locations.begin() + spans[i].first,
+                 locations.begin() + spans[i].first + spans[i].second);
+    }
+    const std::uint32_t node_at = static_cast<std::uint32_t>(out.size());
+    if (l > 0) SetU32(&out, pending_next, node_at);
+    pending_next = out.size();
+    PutU32(&out, 0);  // next leaf, set when it is written
+    PutU16(&out, 0);
+    PutU16(&out, 0);  // free bytes, set below
+    for (size_t i = leaf.first; i < leaf.end; ++i) {
+      const Entry& e = entries_[order[i]];
+      PutWord(&out, e.word, i == leaf.first ? nullptr : &entries_[order[i - 1]].word);
+      PutU8(&out, e.title ? 1 : 0);
+      PutEncInt(&out, e.topics);
+      PutU32(&out, placed[i - leaf.first]);
+      PutU16(&out, 0);
+      PutEncInt(&out, spans[i].second);
+    }
+    last_leaf_free = static_cast<std::uint32_t>(kNodeSize - (out.size() - node_at));
+    SetU16(&out, node_at + 6, last_leaf_free);
+    out.resize(node_at + kNodeSize, 0);
+    children.emplace_back(node_at, leaf.end > leaf.first ? &entries_[order[leaf.end - 1]].word : nullptr);
+  }
+
+  // Index levels until one node holds them all.
+  static const std::string kNoWord;
+  std::uint16_t depth = 1;
+  while (children.size() > 1) {
+    std::vector<std::pair<std::uint32_t, const std::string*>> parents;
+    size_t i = 0;
+    while (i < children.size()) {
+      const std::uint32_t node_at = static_cast<std::uint32_t>(out.size());
+      PutU16(&out, 0);
+      size_t used = kIndexHeaderSize;
+      const std::string* previous = nullptr;
+      const size_t first = i;
+      while (i < children.size()) {
+        const std::string& word = children[i].second ? *children[i].second : kNoWord;
+        const size_t size = WordSize(word, previous) + 4 + 2;
+        if (i > first && used + size > kNodeSize) break;
+        PutWord(&out, word, previous);
+        PutU32(&out, children[i].first);
+        PutU16(&out, 0);
+        used += size;
+        previous = &word;
+        ++i;
+      }
+      SetU16(&out, node_at, static_cast<std::uint32_t>(kNodeSize - used));
+      out.resize(node_at + kNodeSize, 0);
+      parents.emplace_back(node_at, children[i - 1].second);
+    }
+    children.swap(parents);
+    ++depth;
+  }
+  const std::uint32_t root = children[0].first;
+
+  size_t longest = 0, unique_bytes = 0;
+  for (const Entry& e : entries_) {
+    longest = std::max(longest, e.word.size());
+    unique_bytes += e.word.size();
+  }
+  std::unordered_set<std::string_view> distinct;
+  for (const Entry& e : entries_) distinct.insert(e.word);
+
+  SetU32(&out, 0x00, 0x00280000);
+  SetU32(&out, 0x04, pages_);
+  SetU32(&out, 0x08, root);
+  SetU32(&out, 0x10, static_cast<std::uint32_t>(leaves.size()));
+  SetU32(&out, 0x14, root);
+  SetU16(&out, 0x18, depth);
+  SetU32(&out, 0x1A, 7);
+  out[0x1E] = 2;
+  out[0x1F] = static_cast<std::uint8_t>(doc_root);
+  out[0x20] = 2;
+  out[0x21] = static_cast<std::uint8_t>(count_root);
+  out[0x22] = 2;
+  out[0x23] = static_cast<std::uint8_t>(position_root);
+  SetU32(&out, 0x2E, kNodeSize);
+  SetU32(&out, 0x32, 1);
+  SetU32(&out, 0x3E, static_cast<std::uint32_t>(longest));
+  SetU32(&out, 0x42, static_cast<std::uint32_t>(occurrences_));
+  SetU32(&out, 0x46, static_cast<std::uint32_t>(distinct.size()));
+  SetU32(&out, 0x4A, static_cast<std::uint32_t>(occurrence_bytes_));
+  SetU32(&out, 0x4E, static_cast<std::uint32_t>(occurrence_bytes_));
+  SetU32(&out, 0x52, static_cast<std::uint32_t>(unique_bytes));
+  SetU32(&out, 0x56, last_leaf_free);
+  SetU32(&out, 0x5E, last_topic_);
+  SetU32(&out, 0x7A, code_page_);
+  SetU32(&out, 0x7E, lcid_);
+  return out;
+}
+
+}  // namespace chm

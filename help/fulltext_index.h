@@ -1,0 +1,71 @@
+// The full-text search index, $FIftiMain, that the viewer's Search tab reads: every word of every
+// page with the topics it occurs in and its positions there, in a B-tree of 4 KiB nodes.
+//
+// Layout: a 1 KiB header; then, leaf by leaf, the location data of the leaf's words followed by
+// the leaf; then the index nodes, each listing the last word of every child. Words are sorted by
+// their bytes and prefix-compressed within a node; a word found in a page's title has an entry
+// of its own (flagged) besides its entry for the body text. Location data is a bit stream per
+// word: for each topic the topic number (as a step from the previous one), the number of
+// positions and the positions (as steps), each in the "scale 2, root r" code whose roots the
+// header records; the stream is padded to a byte after each topic.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "help/fulltext_words.h"
+#include "itsf/bytes.h"
+
+namespace chm {
+
+class FullTextIndex {
+ public:
+  FullTextIndex(unsigned code_page, std::uint32_t lcid);
+
+  // A stop list file: words separated by blanks or line breaks, in the code page. Its words are
+  // left out of the index (they still count as positions).
+  void SetStopWords(std::string_view list);
+
+  // One page, by its #TOPICS number; numbers must increase from call to call. Title and body
+  // are page text in the code page; the title's words come first in the page's positions.
+  void AddPage(std::uint32_t topic, std::string_view title, std::string_view body);
+
+  std::uint32_t page_count() const { return pages_; }
+  size_t word_count() const { return entries_.size(); }
+
+  // The $FIftiMain file.
+  Bytes Build() const;
+
+ private:
+  struct Entry {
+    std::string word;
+    bool title = false;
+    std::uint32_t topics = 0;
+    std::uint32_t last_topic = 0;
+    std::string postings;  // per topic: topic step, count, position steps, as LEB128
+  };
+  void AddText(std::string_view text, bool title, std::uint32_t* position);
+
+  WordBreaker breaker_;
+  unsigned code_page_;
+  std::uint32_t lcid_;
+  std::unordered_set<std::string> stop_words_;
+  std::unordered_map<std::string, std::uint32_t> by_key_;  // title flag + word -> entry
+  std::vector<Entry> entries_;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> page_hits_;  // entry, position
+  std::string key_, scratch_;
+  std::uint32_t pages_ = 0;
+  std::uint32_t last_topic_ = 0;
+  std::uint64_t occurrences_ = 0;
+  std::uint64_t occurrence_bytes_ = 0;
+};
+
+// Longest word the index keeps, in bytes; longer runs (encoded data, junk) are not words anyone
+// searches for, and a node entry stores the length in one byte.
+constexpr size_t kMaxIndexedWord = 99;
+
+}  // namespace chm

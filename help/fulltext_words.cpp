@@ -1,0 +1,68 @@
+#include "help/fulltext_words.h"
+
+#include "text/codepage.h"
+#include "text/unicode_case.h"
+
+namespace chm {
+namespace {
+
+// The one character a UTF-8 string holds, or 0 when it holds something else.
+char32_t SingleCodePoint(const std::string& s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  size_t n = s.size();
+  if (n == 1 && p[0] < 0x80) return p[0];
+  if (n == 2 && (p[0] >> 5) == 6) return (char32_t(p[0] & 0x1F) << 6) | (p[1] & 0x3F);
+  if (n == 3 && (p[0] >> 4) == 14) {
+    return (char32_t(p[0] & 0x0F) << 12) | (char32_t(p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+  }
+  return 0;
+}
+
+bool IsDbcsLead(unsigned code_page, std::uint8_t b) {
+  switch (code_page) {
+    case 932:
+      return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+      return b >= 0x81 && b <= 0xFE;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+WordBreaker::WordBreaker(unsigned code_page) {
+  for (int c = '0'; c <= '9'; ++c) lower_[c] = static_cast<std::uint8_t>(c);
+  for (int c = 'a'; c <= 'z'; ++c) lower_[c] = static_cast<std::uint8_t>(c);
+  for (int c = 'A'; c <= 'Z'; ++c) lower_[c] = static_cast<std::uint8_t>(c + 32);
+  lower_['_'] = '_';
+  if (IsDbcsCodePage(code_page)) {
+    for (int b = 0x80; b < 0x100; ++b) lead_[b] = IsDbcsLead(code_page, b) ? 1 : 0;
+    // The single-byte half-width katakana of code page 932 are letters.
+    if (code_page == 932) {
+      for (int b = 0xA6; b <= 0xDF; ++b) lower_[b] = static_cast<std::uint8_t>(b);
+    }
+    return;
+  }
+  // Letters of the upper half: every character with a case, in either case. A lower-case letter
+  // counts when some byte of the page lower-cases to it (so 'ß' or 'ÿ' without a capital in the
+  // page stay out, as punctuation and symbols do).
+  for (int b = 0x80; b < 0x100; ++b) {
+    std::string utf8;
+    const char byte = static_cast<char>(b);
+    if (!DecodeCodePage(code_page, std::string_view(&byte, 1), &utf8)) continue;
+    const char32_t c = SingleCodePoint(utf8);
+    const char32_t lower = c ? book::LowerCodePoint(c) : 0;
+    if (c == 0 || lower == c) continue;
+    std::string lowered_utf8, lowered;
+    book::LowerUtf8(utf8, lowered_utf8);
+    if (!EncodeCodePage(code_page, lowered_utf8, &lowered) || lowered.size() != 1) continue;
+    const std::uint8_t lb = static_cast<std::uint8_t>(lowered[0]);
+    lower_[b] = lb;
+    lower_[lb] = lb;
+  }
+}
+
+}  // namespace chm

@@ -1,0 +1,73 @@
+// The words the search index stores, from text in the book's ANSI code page: lower-cased runs of
+// letters, digits and '_'. A word that starts with a digit runs on over dots that stand between
+// word characters ("1.2.3", "0.bin", "0..maxint"), as version numbers and file names are indexed
+// by Windows' help compiler. In the double-byte code pages every double-byte character is a word
+// of its own: Chinese has no spaces between words, and the viewer's search looks each character
+// up alone.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace chm {
+
+class WordBreaker {
+ public:
+  explicit WordBreaker(unsigned code_page);
+
+  // Calls `emit(std::string_view word)` for each word of `text` in order. Words are in the code
+  // page, lower-cased; `scratch` holds the current word between calls.
+  template <typename Emit>
+  void ForEachWord(std::string_view text, std::string* scratch, Emit emit) const;
+
+  bool IsLeadByte(std::uint8_t b) const { return lead_[b] != 0; }
+  // The lower-case form of a single-byte word character, 0 for a byte that is not one.
+  std::uint8_t WordByte(std::uint8_t b) const { return lower_[b]; }
+
+ private:
+  std::array<std::uint8_t, 256> lower_{};
+  std::array<std::uint8_t, 256> lead_{};
+};
+
+template <typename Emit>
+void WordBreaker::ForEachWord(std::string_view text, std::string* word, Emit emit) const {
+  word->clear();
+  const size_t n = text.size();
+  auto at = [&](size_t i) { return static_cast<std::uint8_t>(text[i]); };
+  auto flush = [&] {
+    if (!word->empty()) emit(std::string_view(*word));
+    word->clear();
+  };
+  size_t i = 0;
+  while (i < n) {
+    const std::uint8_t b = at(i);
+    if (lead_[b] && i + 1 < n) {
+      flush();
+      word->assign(text.substr(i, 2));
+      flush();
+      i += 2;
+      continue;
+    }
+    if (const std::uint8_t lower = lower_[b]; lower != 0 && !lead_[b]) {
+      word->push_back(static_cast<char>(lower));
+      ++i;
+      continue;
+    }
+    if (b == '.' && !word->empty() && (*word)[0] >= '0' && (*word)[0] <= '9') {
+      size_t j = i;
+      while (j < n && text[j] == '.') ++j;
+      if (j < n && lower_[at(j)] != 0 && !lead_[at(j)]) {
+        word->append(text.substr(i, j - i));
+        i = j;
+        continue;
+      }
+    }
+    flush();
+    ++i;
+  }
+  flush();
+}
+
+}  // namespace chm

@@ -1,0 +1,232 @@
+#include "hhc/page_text.h"
+
+#include <cstdint>
+
+#include "text/ascii.h"
+#include "text/codepage.h"
+
+namespace chm {
+namespace {
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool IsNameChar(char c) {
+  return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':';
+}
+
+void AppendUtf8(std::string* out, std::uint32_t c) {
+  if (c < 0x80) {
+    out->push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+struct NamedReference {
+  std::string_view name;
+  std::uint32_t code;
+};
+// The references that stand for letters or for the characters pages use most.
+constexpr NamedReference kNamed[] = {
+    {"amp", '&'},      {"lt", '<'},       {"gt", '>'},       {"quot", '"'},     {"apos", '\''},
+    {"nbsp", ' '},     {"copy", 0xA9},    {"reg", 0xAE},     {"middot", 0xB7},  {"szlig", 0xDF},
+    {"agrave", 0xE0},  {"aacute", 0xE1},  {"acirc", 0xE2},   {"atilde", 0xE3},  {"auml", 0xE4},
+    {"aring", 0xE5},   {"aelig", 0xE6},   {"ccedil", 0xE7},  {"egrave", 0xE8},  {"eacute", 0xE9},
+    {"ecirc", 0xEA},   {"euml", 0xEB},    {"igrave", 0xEC},  {"iacute", 0xED},  {"icirc", 0xEE},
+    {"iuml", 0xEF},    {"ntilde", 0xF1},  {"ograve", 0xF2},  {"oacute", 0xF3},  {"ocirc", 0xF4},
+    {"otilde", 0xF5},  {"ouml", 0xF6},    {"oslash", 0xF8},  {"ugrave", 0xF9},  {"uacute", 0xFA},
+    {"ucirc", 0xFB},   {"uuml", 0xFC},    {"yacute", 0xFD},  {"yuml", 0xFF},    {"Agrave", 0xC0},
+    {"Aacute", 0xC1},  {"Acirc", 0xC2},   {"Atilde", 0xC3},  {"Auml", 0xC4},    {"Aring", 0xC5},
+    {"AElig", 0xC6},   {"Ccedil", 0xC7},  {"Egrave", 0xC8},  {"Eacute", 0xC9},  {"Ecirc", 0xCA},
+    {"Euml", 0xCB},    {"Igrave", 0xCC},  {"Iacute", 0xCD},  {"Icirc", 0xCE},   {"Iuml", 0xCF},
+    {"Ntilde", 0xD1},  {"Ograve", 0xD2},  {"Oacute", 0xD3},  {"Ocirc", 0xD4},   {"Otilde", 0xD5},
+    {"Ouml", 0xD6},    {"Oslash", 0xD8},  {"Ugrave", 0xD9},  {"Uacute", 0xDA},  {"Ucirc", 0xDB},
+    {"Uuml", 0xDC},    {"Yacute", 0xDD},
+};
+
+class Extractor {
+ public:
+  Extractor(std::string_view page, bool utf8, unsigned code_page)
+      : s_(page), utf8_(utf8), code_page_(code_page) {}
+
+  PageText Run() {
+    size_t i = 0;
+    while (i < s_.size()) {
+      const char c = s_[i];
+      if (c == '<') {
+        i = Markup(i);
+      } else if (c == '&') {
+        i = Reference(i, &text_.body);
+      } else {
+        text_.body.push_back(c == '\0' ? ' ' : c);
+        ++i;
+      }
+    }
+    return std::move(text_);
+  }
+
+ private:
+  // The end of the tag that starts at `lt`, quoted attribute values skipped.
+  size_t TagEnd(size_t lt) const {
+    char quote = 0;
+    for (size_t i = lt + 1; i < s_.size(); ++i) {
+      const char c = s_[i];
+      if (quote) {
+        if (c == quote) quote = 0;
+      } else if (c == '>') {
+        return i + 1;
+      } else if ((c == '"' || c == '\'') && s_[i - 1] == '=') {
+        quote = c;
+      }
+    }
+    return s_.size();
+  }
+
+  // Past the closing tag `</name`, or the end of the page when there is none.
+  size_t SkipTo(size_t from, std::string_view closing) const {
+    const size_t at = FindNoCase(s_, closing, from);
+    return at == std::string_view::npos ? s_.size() : TagEnd(at);
+  }
+
+  size_t Markup(size_t lt) {
+    const std::string_view rest = s_.substr(lt + 1);
+    if (rest.substr(0, 3) == "!--") {
+      const size_t end = s_.find("-->", lt + 4);
+      return end == std::string_view::npos ? s_.size() : end + 3;
+    }
+    if (rest.empty() || !(IsAsciiLetter(rest[0]) || rest[0] == '/' || rest[0] == '!' ||
+                          rest[0] == '?')) {
+      text_.body.push_back('<');
+      return lt + 1;
+    }
+    size_t name_end = 1;
+    while (name_end < rest.size() && IsNameChar(rest[name_end])) ++name_end;
+    const std::string_view name = rest.substr(0, name_end);
+    const size_t end = TagEnd(lt);
+    text_.body.push_back(' ');
+    if (EqualsNoCase(name, "script")) return SkipTo(end, "</script");
+    if (EqualsNoCase(name, "style")) return SkipTo(end, "</style");
+    if (EqualsNoCase(name, "title") && !seen_title_) {
+      seen_title_ = true;
+      const size_t close = FindNoCase(s_, "</title", end);
+      const size_t stop = close == std::string_view::npos ? s_.size() : close;
+      for (size_t i = end; i < stop;) {
+        if (s_[i] == '&') {
+          i = Reference(i, &text_.title);
+        } else {
+          text_.title.push_back(s_[i] == '\0' ? ' ' : s_[i]);
+          ++i;
+        }
+      }
+      return close == std::string_view::npos ? s_.size() : TagEnd(close);
+    }
+    return end;
+  }
+
+  // A character reference at `amp`, written to `out`; returns where the text goes on.
+  size_t Reference(size_t amp, std::string* out) {
+    size_t i = amp + 1;
+    std::uint32_t code = 0;
+    bool known = false;
+    if (i < s_.size() && s_[i] == '#') {
+      ++i;
+      const bool hex = i < s_.size() && (s_[i] == 'x' || s_[i] == 'X');
+      if (hex) ++i;
+      const size_t digits = i;
+      while (i < s_.size() && i - digits < 8) {
+        const char c = s_[i];
+        int v = c >= '0' && c <= '9'                ? c - '0'
+                : hex && c >= 'a' && c <= 'f'       ? c - 'a' + 10
+                : hex && c >= 'A' && c <= 'F'       ? c - 'A' + 10
+                                                    : -1;
+        if (v < 0) break;
+        code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
+        ++i;
+      }
+      known = i > digits && code > 0 && code <= 0x10FFFF;
+    } else {
+      const size_t start = i;
+      while (i < s_.size() && i - start < 10 && IsAsciiLetter(s_[i])) ++i;
+      const std::string_view name = s_.substr(start, i - start);
+      for (const NamedReference& r : kNamed) {
+        if (r.name == name) {
+          code = r.code;
+          known = true;
+          break;
+        }
+      }
+      if (!known && i > start) {
+        // A reference we do not know stands for some symbol: a word break.
+        if (i < s_.size() && s_[i] == ';') ++i;
+        out->push_back(' ');
+        return i;
+      }
+    }
+    if (!known) {
+      out->push_back('&');
+      return amp + 1;
+    }
+    if (i < s_.size() && s_[i] == ';') ++i;
+    if (code < 0x80) {
+      out->push_back(static_cast<char>(code));
+    } else if (utf8_) {
+      AppendUtf8(out, code);
+    } else {
+      std::string utf8, bytes;
+      AppendUtf8(&utf8, code);
+      out->append(EncodeCodePage(code_page_, utf8, &bytes) ? bytes : std::string(" "));
+    }
+    return i;
+  }
+
+  std::string_view s_;
+  bool utf8_;
+  unsigned code_page_;
+  bool seen_title_ = false;
+  PageText text_;
+};
+
+// UTF-8 text in the code page, a blank for each character it lacks (or each invalid byte).
+std::string ToCodePage(unsigned code_page, const std::string& utf8) {
+  std::string out;
+  if (EncodeCodePage(code_page, utf8, &out)) return out;
+  out.clear();
+  std::string bytes;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      ++i;
+      continue;
+    }
+    size_t n = (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+    if (i + n > utf8.size()) n = 1;
+    out += EncodeCodePage(code_page, std::string_view(utf8).substr(i, n), &bytes) ? bytes : " ";
+    i += n;
+  }
+  return out;
+}
+
+}  // namespace
+
+PageText ExtractPageText(std::string_view page, bool utf8, unsigned code_page) {
+  PageText text = Extractor(page, utf8, code_page).Run();
+  if (utf8) {
+    text.title = ToCodePage(code_page, text.title);
+    text.body = ToCodePage(code_page, text.body);
+  }
+  return text;
+}
+
+}  // namespace chm
