@@ -49,6 +49,8 @@ WordBreaker::WordBreaker(unsigned code_page) {
   // Letters of the upper half: every character with a case, in either case. A lower-case letter
   // counts when some byte of the page lower-cases to it (so 'ß' or 'ÿ' without a capital in the
   // page stay out, as punctuation and symbols do).
+  std::string quote;
+  if (DecodeCodePage(code_page, "\x92", &quote) && quote == "\xE2\x80\x99") right_quote_ = 0x92;
   for (int b = 0x80; b < 0x100; ++b) {
     std::string utf8;
     const char byte = static_cast<char>(b);

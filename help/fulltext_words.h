@@ -1,7 +1,8 @@
 // The words the search index stores, from text in the book's ANSI code page: lower-cased runs of
-// letters, digits and '_'. A word that starts with a digit runs on over dots that stand between
-// word characters ("1.2.3", "0.bin", "0..maxint"), as version numbers and file names are indexed
-// by Windows' help compiler. In the double-byte code pages every double-byte character is a word
+// letters, digits and '_', as Windows' help compiler indexes them. An apostrophe inside a word of
+// letters is dropped ("don't" is "dont", "ISPP's" is "ispps"); a word that starts with a digit runs on over
+// dots that stand between word characters ("1.2.3", "0.bin", "0..maxint") and over commas, which
+// are dropped ("1,000" is "1000"). In the double-byte code pages every double-byte character is a word
 // of its own: Chinese has no spaces between words, and the viewer's search looks each character
 // up alone.
 #pragma once
@@ -29,6 +30,7 @@ class WordBreaker {
  private:
   std::array<std::uint8_t, 256> lower_{};
   std::array<std::uint8_t, 256> lead_{};
+  std::uint8_t right_quote_ = '\'';  // the code page's typographic apostrophe, if it has one
 };
 
 template <typename Emit>
@@ -55,13 +57,22 @@ void WordBreaker::ForEachWord(std::string_view text, std::string* word, Emit emi
       ++i;
       continue;
     }
-    if (b == '.' && !word->empty() && (*word)[0] >= '0' && (*word)[0] <= '9') {
-      size_t j = i;
-      while (j < n && text[j] == '.') ++j;
-      if (j < n && lower_[at(j)] != 0 && !lead_[at(j)]) {
-        word->append(text.substr(i, j - i));
-        i = j;
+    if (!word->empty() && i + 1 < n) {
+      const bool number = (*word)[0] >= '0' && (*word)[0] <= '9';
+      auto word_byte_at = [&](size_t j) { return j < n && lower_[at(j)] != 0 && !lead_[at(j)]; };
+      const bool dropped = number ? b == ',' : (b == '\'' || b == right_quote_);
+      if (dropped && word_byte_at(i + 1)) {
+        ++i;
         continue;
+      }
+      if (number && b == '.') {
+        size_t j = i;
+        while (j < n && text[j] == '.') ++j;
+        if (word_byte_at(j)) {
+          word->append(text.substr(i, j - i));
+          i = j;
+          continue;
+        }
       }
     }
     flush();

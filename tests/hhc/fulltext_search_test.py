@@ -1,0 +1,283 @@
+#!/usr/bin/python3
+"""Full-text search of our books read back by python3-chm (Debian's pychm), whose search walks
+$FIftiMain, #TOPICS, #URLTBL and #URLSTR on its own.
+
+1. Projects in code pages 1252 and 936 (English, digits, Chinese, a UTF-8 page, a stop list,
+   scripts, styles and comments): for every word of the pages, every stop word and some
+   prefixes, the search finds exactly the pages whose text (read here by Python's own HTML
+   parser) has a matching word.
+2. The reference books made by Microsoft's compiler, rebuilt from their own files: the search
+   finds the same topics in our book as in Microsoft's, for every word Microsoft indexed, but
+   for the differences listed in KNOWN_DIFFERENCES.
+
+usage: fulltext_search_test.py HHC [REFERENCE_FOLDER]
+"""
+import html.parser
+import os
+import random
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+import chm.chm
+
+HHC = sys.argv[1]
+REFERENCE = sys.argv[2] if len(sys.argv) > 2 else '/work/shared/reference/hhw'
+failures = []
+
+
+def fail(message):
+    failures.append(message)
+    print('FAIL: ' + message)
+
+
+class PageText(html.parser.HTMLParser):
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.title, self.body, self.skip, self.in_title = [], [], 0, False
+
+    def handle_starttag(self, tag, attrs):
+        self.skip += tag in ('script', 'style')
+        self.in_title = self.in_title or tag == 'title'
+        self.body.append(' ')
+
+    def handle_endtag(self, tag):
+        self.skip -= self.skip > 0 and tag in ('script', 'style')
+        self.in_title = self.in_title and tag != 'title'
+        self.body.append(' ')
+
+    def handle_data(self, data):
+        if not self.skip:
+            (self.title if self.in_title else self.body).append(data)
+
+
+def words_of(text, codec):
+    """The words a reader would search for: letters, digits and '_' runs, a digit-led run going
+    on over dots; in a double-byte code page every double-byte character alone."""
+    out = []
+    for m in re.finditer(r'[0-9][\w]*(?:\.+\w+)*|\w+|[^\w\s]', text.lower()):
+        token = m.group()
+        pieces = []
+        for ch in token:
+            b = ch.encode(codec, errors='replace')
+            if len(b) == 2:
+                pieces += [None, b]
+            elif ch.isalnum() or ch in '_.':
+                pieces.append(b)
+            else:
+                pieces.append(None)
+        word = b''
+        for p in pieces + [None]:
+            if p is None or len(p) == 2:
+                if word:
+                    out.append(word)
+                word = b''
+                if p:
+                    out.append(p)
+            else:
+                word += p
+    return [w.strip(b'.') if not w[:1].isdigit() else w.rstrip(b'.') for w in out if w.strip(b'.')]
+
+
+def page_words(data, codec):
+    utf8 = re.search(rb'charset=["\']?utf-8', data.lower()) or data.startswith(b'\xef\xbb\xbf')
+    parser = PageText()
+    parser.feed(data.decode('utf-8' if utf8 else codec, errors='replace').lstrip('\ufeff'))
+    return set(words_of(''.join(parser.title), codec)) | set(words_of(''.join(parser.body), codec))
+
+
+opened = {}
+
+
+def search(book, word, whole):
+    if book not in opened:
+        opened[book] = chm.chm.CHMFile()
+        assert opened[book].LoadCHM(book), book
+    ok, found = opened[book].Search(word, whole, 0)
+    return found if ok else {}
+
+
+def compile_project(hhp):
+    run = subprocess.run([HHC, hhp], capture_output=True)
+    if run.returncode != 0:
+        fail('%s: hhc failed: %s' % (hhp, run.stderr.decode(errors='replace')))
+    return run.stderr.decode(errors='replace')
+
+
+def write_project(folder, codec, lcid, pages, stop_words):
+    os.makedirs(folder)
+    for name, data in pages.items():
+        open(os.path.join(folder, name), 'wb').write(data)
+    open(os.path.join(folder, 'stop.stp'), 'wb').write('\r\n'.join(stop_words).encode(codec))
+    hhp = ('[OPTIONS]\r\nCompiled file=book.chm\r\nFull-text search=Yes\r\n'
+           'Full text search stop list file=stop.stp\r\nLanguage=%s\r\nTitle=Book\r\n\r\n'
+           '[FILES]\r\n' % lcid + '\r\n'.join(pages) + '\r\n')
+    open(os.path.join(folder, 'book.hhp'), 'wb').write(hhp.encode(codec))
+    compile_project(os.path.join(folder, 'book.hhp'))
+    return os.path.join(folder, 'book.chm')
+
+
+def check_against_texts(label, book, pages, codec, stop_words, extra_queries):
+    stops = {w.encode(codec) for w in stop_words}
+    words = {name: page_words(data, codec) - stops for name, data in pages.items()}
+    queries = set().union(*words.values()) | stops | set(extra_queries)
+    for q in sorted(queries):
+        expected = {n for n, ws in words.items() if any(w.startswith(q) for w in ws)}
+        got = set(v.decode(codec) for v in search(book, q, 0).values())
+        if got != expected:
+            fail('%s: %r finds %s, the page texts have it in %s' %
+                 (label, q, sorted(got), sorted(expected)))
+    print('%s: %d searches' % (label, len(queries)))
+
+
+def english_and_chinese(tmp):
+    rng = random.Random(7)
+    letters = 'abcdefghijklmnopqrstuvwxyz'
+    vocabulary = sorted({''.join(rng.choice(letters) for _ in range(rng.randint(3, 12)))
+                         for _ in range(4000)})
+    pages = {
+        'intro.htm': b'<html><head><title>Intro Page</title><style>p { stylword: 1 }</style>'
+                     b'<script>var scriptword = "<p>";</script></head><body>'
+                     b'<p class="x>y">The quick brown fox, version 1.2.3 of 2024; see file_name.'
+                     b'</p><!-- commentword --><p>Caf&eacute; &amp; na&#239;ve, r&#xE9;sum&eacute;'
+                     b' fox.</p></body></html>',
+        'digits.htm': b'<html><head><title>Numbers</title></head><body>10 100 1000 0.5 2.0.1 '
+                      b'0..maxint 42nd the and quick</body></html>',
+        'title_only.htm': b'<html><head><title>Lonely Titleword</title></head><body>'
+                          b'Nothing here but the body.</body></html>',
+    }
+    for k in range(6):
+        chosen = rng.sample(vocabulary, 900)
+        pages['bulk%d.htm' % k] = ('<html><head><title>Bulk %d</title></head><body><p>%s</p>'
+                                   '</body></html>' % (k, ' '.join(chosen))).encode()
+    stops = ['the', 'and', 'of']
+    book = write_project(os.path.join(tmp, 'en'), 'cp1252', '0x409 English', pages, stops)
+    check_against_texts('cp1252', book, pages, 'cp1252', stops,
+                        [b'qu', b'1.2', b'ti', b'absentword', b'z'])
+
+    gbk = lambda s: s.encode('gbk')
+    pages = {
+        'a.htm': gbk('<html><head><title>模板标签</title></head><body><p>模板引擎支持标签、'
+                     '条件判断和循环。API 接口 v2.1 返回 JSON 数据！</p></body></html>'),
+        'b.htm': gbk('<html><head><title>数据库配置</title></head><body>数据库连接：MySQL '
+                     '和 SQLite；配置文件 config.php 在根目录。</body></html>'),
+        'u.htm': '<html><head><meta charset="utf-8"><title>统一编码页</title></head><body>'
+                 '这一页以 UTF-8 保存，搜索依然找到它。模板</body></html>'.encode('utf-8'),
+    }
+    stops = ['的', 'and']
+    book = write_project(os.path.join(tmp, 'zh'), 'gbk', '0x804 Chinese', pages, stops)
+    check_against_texts('cp936', book, pages, 'gbk', stops, [gbk('模板'), gbk('数据库')])
+
+
+# Where our index differs from Microsoft's on the reference books, and why: the words, or the
+# pages, whose topics may differ.
+KNOWN_DIFFERENCES = {
+    # The page is UTF-8 with a byte order mark. We read it as UTF-8; Microsoft's compiler reads
+    # the mark as the code page 1252 text "ï»¿" and indexes it as the word "i".
+    'inno_MyProg': {'words': {b'i'}},
+    # "伱" (81 C3) is a character of GBK beyond GB2312. Microsoft's compiler does not take 0x81 as
+    # a lead byte and reads the rest of the page in byte pairs across character boundaries: its
+    # index has "彩", "行", "\xfb\xb4" ... for that page and lacks "所", "对", "也", which are
+    # there. In Loop循环语句.htm it indexes such a character as "?".
+    'pboot_help': {'pages': {'关于我们.htm', 'Loop循环语句.htm'}},
+}
+
+
+def fifti_words(data):
+    """Every word of a $FIftiMain, walking its leaves."""
+    root, depth = struct.unpack_from('<IH', data, 0x14)
+    node = root
+    for _ in range(depth - 1):
+        node = struct.unpack_from('<I', data, node + 3 + data[node + 2])[0]
+    words = set()
+    while node:
+        nxt, free = struct.unpack_from('<I', data, node)[0], struct.unpack_from('<H', data, node + 6)[0]
+        i, word = node + 8, b''
+        while i < node + 4096 - free:
+            n, shared = data[i], data[i + 1]
+            word = word[:shared] + data[i + 2:i + 1 + n]
+            i += 2 + n
+            while data[i] & 0x80:
+                i += 1
+            i += 7
+            while data[i] & 0x80:
+                i += 1
+            i += 1
+            words.add(word)
+        node = nxt
+    return words
+
+
+def objinst_stop_words(data):
+    """The stop list Microsoft's compiler keeps in $OBJINST, after the character table."""
+    at = data.find(b'\x9c\x6f\x65')  # the last ligature of the table ("oe")
+    if at < 0 or data[at + 3:at + 5] != b'\x22\x22':
+        return []
+    words, i = [], at + 0x28 + 3
+    while data[i]:
+        n = data[i]
+        words.append(data[i + 2:i + 2 + n])
+        i += 2 + n
+    return words
+
+
+def reference_books(tmp):
+    books = [('inno_ISPP', 'cp1252', '0x409 English'), ('inno_MyProg', 'cp1252', '0x409 English'),
+             ('inno_ISetup', 'cp1252', '0x409 English'), ('pboot_help', 'gbk', '0x804 Chinese')]
+    for name, codec, lcid in books:
+        source = os.path.join(REFERENCE, name + '.chm')
+        if not os.path.exists(source):
+            print('reference book %s absent: skipped' % source)
+            continue
+        folder = os.path.join(tmp, name)
+        subprocess.run(['extract_chmLib', source, folder], capture_output=True, check=True)
+        ms_index = open(os.path.join(folder, '$FIftiMain'), 'rb').read()
+        stops = objinst_stop_words(open(os.path.join(folder, '$OBJINST'), 'rb').read())
+        pages = sorted(f for f in os.listdir(folder) if f.lower().endswith(('.htm', '.html')))
+        for f in os.listdir(folder):
+            if f.startswith(('#', '$')):
+                p = os.path.join(folder, f)
+                shutil.rmtree(p) if os.path.isdir(p) else os.remove(p)
+        open(os.path.join(folder, 'stop.stp'), 'wb').write(b'\r\n'.join(stops))
+        hhp = ('[OPTIONS]\r\nCompiled file=ours.chm\r\nFull-text search=Yes\r\n'
+               'Full text search stop list file=stop.stp\r\nLanguage=%s\r\n\r\n[FILES]\r\n' % lcid)
+        open(os.path.join(folder, 'ours.hhp'), 'wb').write(
+            hhp.encode(codec) + b'\r\n'.join(p.encode(codec, errors='surrogateescape')
+                                             for p in pages) + b'\r\n')
+        compile_project(os.path.join(folder, 'ours.hhp'))
+        ours = os.path.join(folder, 'ours.chm')
+        known = KNOWN_DIFFERENCES.get(name, {})
+        differ, unexplained = [], []
+        words = sorted(fifti_words(ms_index))
+        for w in words:
+            a, b = search(source, w, 1), search(ours, w, 1)
+            topics = set(a.values()) ^ set(b.values())
+            if topics:
+                differ.append(w)
+                pages = {t.decode(codec) for t in topics}
+                if w not in known.get('words', ()) and not pages <= known.get('pages', set()):
+                    unexplained.append(w)
+        print('%s: %d of Microsoft\'s %d words find the same topics' %
+              (name, len(words) - len(differ), len(words)))
+        if unexplained:
+            fail('%s: %d words find other topics than in Microsoft\'s book: %r' %
+                 (name, len(unexplained), unexplained[:40]))
+
+
+def main():
+    tmp = tempfile.mkdtemp(prefix='folivane_fts_')
+    try:
+        english_and_chinese(tmp)
+        reference_books(tmp)
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+    if failures:
+        print('%d failures' % len(failures))
+        sys.exit(1)
+    print('ok')
+
+
+main()
