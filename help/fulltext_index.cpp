@@ -42,11 +42,7 @@ size_t EncIntSize(std::uint32_t v) {
   return n;
 }
 
-unsigned BitLength(std::uint32_t v) {
-  unsigned n = 0;
-  while (v) v >>= 1, ++n;
-  return n;
-}
+unsigned BitLength(std::uint32_t v) { return v == 0 ? 0 : 32 - __builtin_clz(v); }
 
 // Bits a value of bit length `n` takes in the scale-2 code with root `r`.
 std::uint64_t CodeBits(unsigned n, unsigned r) { return n <= r ? 1 + r : 2 * (n - r) + r; }
@@ -63,37 +59,39 @@ unsigned BestRoot(const std::array<std::uint64_t, 33>& lengths) {
   return best;
 }
 
+// Bits go out most significant first; a 64-bit accumulator keeps whole bytes going out.
 class BitWriter {
  public:
   explicit BitWriter(Bytes* out) : out_(out) {}
-  void Put(std::uint32_t v, unsigned bits) {
-    while (bits) {
-      const unsigned take = std::min(bits, 8 - used_);
-      const std::uint32_t part = (v >> (bits - take)) & ((1u << take) - 1);
-      if (used_ == 0) out_->push_back(0);
-      out_->back() |= static_cast<std::uint8_t>(part << (8 - used_ - take));
-      used_ = (used_ + take) % 8;
-      bits -= take;
+  ~BitWriter() { Align(); }
+  void Put(std::uint64_t v, unsigned bits) {  // bits <= 32
+    acc_ = (acc_ << bits) | (v & ((std::uint64_t{1} << bits) - 1));
+    count_ += bits;
+    while (count_ >= 8) {
+      count_ -= 8;
+      out_->push_back(static_cast<std::uint8_t>(acc_ >> count_));
     }
   }
   // p one bits, a zero, then the value: in r bits when it fits, else without its top bit.
   void PutCode(std::uint32_t v, unsigned r) {
     const unsigned n = BitLength(v);
     if (n <= r) {
-      Put(0, 1);
-      Put(v, r);
+      Put(v, r + 1);  // the leading zero bit, then v
       return;
     }
     const unsigned p = n - r;
-    for (unsigned i = 0; i < p; ++i) Put(1, 1);
-    Put(0, 1);
-    Put(v, n - 1);  // Put keeps only the low n - 1 bits
+    Put((std::uint64_t{1} << (p + 1)) - 2, p + 1);  // p ones and a zero
+    Put(v, n - 1);
   }
-  void Align() { used_ = 0; }
+  // Pads the last byte with zero bits.
+  void Align() {
+    if (count_ > 0) Put(0, 8 - count_);
+  }
 
  private:
   Bytes* out_;
-  unsigned used_ = 0;
+  std::uint64_t acc_ = 0;
+  unsigned count_ = 0;
 };
 
 size_t SharedPrefix(const std::string& a, const std::string& b) {
@@ -124,6 +122,27 @@ void FullTextIndex::SetStopWords(std::string_view list) {
                        [&](std::string_view w) { stop_words_.emplace(std::string(w)); });
 }
 
+std::uint32_t FullTextIndex::EntryFor(std::string_view word, bool title) {
+  std::uint32_t* slot = nullptr;
+  if (word.size() == 2 && !by_character_.empty() &&
+      breaker_.IsLeadByte(static_cast<std::uint8_t>(word[0]))) {
+    slot = &by_character_[(title ? 0x10000u : 0u) | (std::uint8_t(word[0]) << 8) |
+                          std::uint8_t(word[1])];
+    if (*slot != ~0u) return *slot;
+  } else {
+    key_.assign(1, title ? '1' : '0');
+    key_.append(word);
+    auto [it, added] = by_key_.try_emplace(key_, static_cast<std::uint32_t>(entries_.size()));
+    if (!added) return it->second;
+  }
+  if (slot) *slot = static_cast<std::uint32_t>(entries_.size());
+  Entry e;
+  e.word.assign(word);
+  e.title = title;
+  entries_.push_back(std::move(e));
+  return static_cast<std::uint32_t>(entries_.size() - 1);
+}
+
 void FullTextIndex::AddText(std::string_view text, bool title, std::uint32_t* position) {
   breaker_.ForEachWord(text, &scratch_, [&](std::string_view word) {
     const std::uint32_t at = (*position)++;
@@ -131,45 +150,45 @@ void FullTextIndex::AddText(std::string_view text, bool title, std::uint32_t* po
     ++occurrences_;
     occurrence_bytes_ += word.size();
     if (!stop_words_.empty() && stop_words_.count(std::string(word))) return;
-    key_.assign(1, title ? '1' : '0');
-    key_.append(word);
-    auto [it, added] = by_key_.try_emplace(key_, static_cast<std::uint32_t>(entries_.size()));
-    if (added) {
-      Entry e;
-      e.word.assign(word);
-      e.title = title;
-      entries_.push_back(std::move(e));
+    const std::uint32_t index = EntryFor(word, title);
+    Entry& e = entries_[index];
+    const std::uint32_t here = static_cast<std::uint32_t>(page_positions_.size());
+    page_positions_.push_back(Position{at, ~0u});
+    if (e.page != pages_) {
+      e.page = pages_;
+      e.first = here;
+      e.count = 0;
+      page_entries_.push_back(index);
+    } else {
+      page_positions_[e.last].next = here;
     }
-    page_hits_.emplace_back(it->second, at);
+    e.last = here;
+    ++e.count;
   });
 }
 
 void FullTextIndex::AddPage(std::uint32_t topic, std::string_view title, std::string_view body) {
-  page_hits_.clear();
+  if (by_character_.empty() && breaker_.IsDbcs()) by_character_.assign(0x20000, ~0u);
+  page_positions_.clear();
+  page_entries_.clear();
   std::uint32_t position = 0;
   AddText(title, true, &position);
   AddText(body, false, &position);
-  if (page_hits_.empty()) return;
-  ++pages_;
-  last_topic_ = topic;
-  // Positions are in order already; a stable sort groups them by word.
-  std::stable_sort(page_hits_.begin(), page_hits_.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (size_t i = 0; i < page_hits_.size();) {
-    size_t j = i;
-    while (j < page_hits_.size() && page_hits_[j].first == page_hits_[i].first) ++j;
-    Entry& e = entries_[page_hits_[i].first];
+  if (page_entries_.empty()) return;
+  for (std::uint32_t index : page_entries_) {
+    Entry& e = entries_[index];
     PutLeb128(&e.postings, e.topics == 0 ? topic : topic - e.last_topic);
-    PutLeb128(&e.postings, static_cast<std::uint32_t>(j - i));
+    PutLeb128(&e.postings, e.count);
     std::uint32_t previous = 0;
-    for (size_t k = i; k < j; ++k) {
-      PutLeb128(&e.postings, page_hits_[k].second - previous);
-      previous = page_hits_[k].second;
+    for (std::uint32_t k = e.first; k != ~0u; k = page_positions_[k].next) {
+      PutLeb128(&e.postings, page_positions_[k].at - previous);
+      previous = page_positions_[k].at;
     }
     e.topics += 1;
     e.last_topic = topic;
-    i = j;
   }
+  ++pages_;
+  last_topic_ = topic;
 }
 
 Bytes FullTextIndex::Build() const {
@@ -213,10 +232,12 @@ Bytes FullTextIndex::Build() const {
       bits.PutCode(GetLeb128(e.postings, &at), doc_root);
       const std::uint32_t count = GetLeb128(e.postings, &at);
       bits.PutCode(count, count_root);
-      for (std::uint32_t k = 0; k < count; ++k) bits.PutCode(GetLeb128(e.postings, &at), position_root);
+      for (std::uint32_t k = 0; k < count; ++k)
+        bits.PutCode(GetLeb128(e.postings, &at), position_root);
       bits.Align();
     }
-    spans[i] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(locations.size() - start)};
+    spans[i] = {static_cast<std::uint32_t>(start),
+                static_cast<std::uint32_t>(locations.size() - start)};
   }
 
   // Leaves: as many entries as fit, each leaf preceded by its words' location data.
@@ -226,7 +247,8 @@ Bytes FullTextIndex::Build() const {
   std::vector<Leaf> leaves;
   auto entry_size = [&](size_t i, const std::string* previous) {
     const Entry& e = entries_[order[i]];
-    return WordSize(e.word, previous) + 1 + EncIntSize(e.topics) + 4 + 2 + EncIntSize(spans[i].second);
+    return WordSize(e.word, previous) + 1 + EncIntSize(e.topics) + 4 + 2 +
+           EncIntSize(spans[i].second);
   };
   for (size_t i = 0; i < order.size();) {
     size_t used = kLeafHeaderSize;
@@ -272,7 +294,8 @@ Bytes FullTextIndex::Build() const {
     last_leaf_free = static_cast<std::uint32_t>(kNodeSize - (out.size() - node_at));
     SetU16(&out, node_at + 6, last_leaf_free);
     out.resize(node_at + kNodeSize, 0);
-    children.emplace_back(node_at, leaf.end > leaf.first ? &entries_[order[leaf.end - 1]].word : nullptr);
+    children.emplace_back(node_at,
+                          leaf.end > leaf.first ? &entries_[order[leaf.end - 1]].word : nullptr);
   }
 
   // Index levels until one node holds them all.

@@ -47,8 +47,14 @@ class FullTextIndex {
     std::uint32_t topics = 0;
     std::uint32_t last_topic = 0;
     std::string postings;  // per topic: topic step, count, position steps, as LEB128
+    // The positions of the page being added: a chain through page_positions_.
+    std::uint32_t page = ~0u, first = 0, last = 0, count = 0;
+  };
+  struct Position {
+    std::uint32_t at, next;
   };
   void AddText(std::string_view text, bool title, std::uint32_t* position);
+  std::uint32_t EntryFor(std::string_view word, bool title);
 
   WordBreaker breaker_;
   unsigned code_page_;
@@ -56,7 +62,11 @@ class FullTextIndex {
   std::unordered_set<std::string> stop_words_;
   std::unordered_map<std::string, std::uint32_t> by_key_;  // title flag + word -> entry
   std::vector<Entry> entries_;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> page_hits_;  // entry, position
+  // Double-byte words (every character of a Chinese page is one) skip the hash: entry numbers
+  // by title flag and character, ~0 when none yet.
+  std::vector<std::uint32_t> by_character_;
+  std::vector<Position> page_positions_;
+  std::vector<std::uint32_t> page_entries_;  // entries the page uses, in order of first use
   std::string key_, scratch_;
   std::uint32_t pages_ = 0;
   std::uint32_t last_topic_ = 0;

@@ -1,5 +1,8 @@
 #include "help/fulltext_words.h"
 
+#include <map>
+#include <mutex>
+
 #include "text/codepage.h"
 #include "text/unicode_case.h"
 
@@ -33,7 +36,17 @@ bool IsDbcsLead(unsigned code_page, std::uint8_t b) {
 
 }  // namespace
 
+// The tables of a code page take a conversion call per byte; they are made once per process.
 WordBreaker::WordBreaker(unsigned code_page) {
+  static std::mutex lock;
+  static std::map<unsigned, WordBreaker> made;
+  std::lock_guard<std::mutex> guard(lock);
+  auto found = made.find(code_page);
+  if (found == made.end()) found = made.emplace(code_page, WordBreaker(code_page, Build{})).first;
+  *this = found->second;
+}
+
+WordBreaker::WordBreaker(unsigned code_page, Build) {
   for (int c = '0'; c <= '9'; ++c) lower_[c] = static_cast<std::uint8_t>(c);
   for (int c = 'a'; c <= 'z'; ++c) lower_[c] = static_cast<std::uint8_t>(c);
   for (int c = 'A'; c <= 'Z'; ++c) lower_[c] = static_cast<std::uint8_t>(c + 32);

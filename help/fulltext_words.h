@@ -1,10 +1,10 @@
 // The words the search index stores, from text in the book's ANSI code page: lower-cased runs of
 // letters, digits and '_', as Windows' help compiler indexes them. An apostrophe inside a word of
-// letters is dropped ("don't" is "dont", "ISPP's" is "ispps"); a word that starts with a digit runs on over
-// dots that stand between word characters ("1.2.3", "0.bin", "0..maxint") and over commas, which
-// are dropped ("1,000" is "1000"). In the double-byte code pages every double-byte character is a word
-// of its own: Chinese has no spaces between words, and the viewer's search looks each character
-// up alone.
+// letters is dropped ("don't" is "dont", "ISPP's" is "ispps"); a word that starts with a digit runs
+// on over dots that stand between word characters ("1.2.3", "0.bin", "0..maxint") and over commas,
+// which are dropped ("1,000" is "1000"). In the double-byte code pages every double-byte character
+// is a word of its own: Chinese has no spaces between words, and the viewer's search looks each
+// character up alone.
 #pragma once
 
 #include <array>
@@ -24,10 +24,14 @@ class WordBreaker {
   void ForEachWord(std::string_view text, std::string* scratch, Emit emit) const;
 
   bool IsLeadByte(std::uint8_t b) const { return lead_[b] != 0; }
+  bool IsDbcs() const { return lead_[0x81] != 0; }
   // The lower-case form of a single-byte word character, 0 for a byte that is not one.
   std::uint8_t WordByte(std::uint8_t b) const { return lower_[b]; }
 
  private:
+  struct Build {};
+  WordBreaker(unsigned code_page, Build);
+
   std::array<std::uint8_t, 256> lower_{};
   std::array<std::uint8_t, 256> lead_{};
   std::uint8_t right_quote_ = '\'';  // the code page's typographic apostrophe, if it has one

@@ -38,20 +38,20 @@ struct NamedReference {
 };
 // The references that stand for letters or for the characters pages use most.
 constexpr NamedReference kNamed[] = {
-    {"amp", '&'},      {"lt", '<'},       {"gt", '>'},       {"quot", '"'},     {"apos", '\''},
-    {"nbsp", ' '},     {"copy", 0xA9},    {"reg", 0xAE},     {"middot", 0xB7},  {"szlig", 0xDF},
-    {"agrave", 0xE0},  {"aacute", 0xE1},  {"acirc", 0xE2},   {"atilde", 0xE3},  {"auml", 0xE4},
-    {"aring", 0xE5},   {"aelig", 0xE6},   {"ccedil", 0xE7},  {"egrave", 0xE8},  {"eacute", 0xE9},
-    {"ecirc", 0xEA},   {"euml", 0xEB},    {"igrave", 0xEC},  {"iacute", 0xED},  {"icirc", 0xEE},
-    {"iuml", 0xEF},    {"ntilde", 0xF1},  {"ograve", 0xF2},  {"oacute", 0xF3},  {"ocirc", 0xF4},
-    {"otilde", 0xF5},  {"ouml", 0xF6},    {"oslash", 0xF8},  {"ugrave", 0xF9},  {"uacute", 0xFA},
-    {"ucirc", 0xFB},   {"uuml", 0xFC},    {"yacute", 0xFD},  {"yuml", 0xFF},    {"Agrave", 0xC0},
-    {"Aacute", 0xC1},  {"Acirc", 0xC2},   {"Atilde", 0xC3},  {"Auml", 0xC4},    {"Aring", 0xC5},
-    {"AElig", 0xC6},   {"Ccedil", 0xC7},  {"Egrave", 0xC8},  {"Eacute", 0xC9},  {"Ecirc", 0xCA},
-    {"Euml", 0xCB},    {"Igrave", 0xCC},  {"Iacute", 0xCD},  {"Icirc", 0xCE},   {"Iuml", 0xCF},
-    {"Ntilde", 0xD1},  {"Ograve", 0xD2},  {"Oacute", 0xD3},  {"Ocirc", 0xD4},   {"Otilde", 0xD5},
-    {"Ouml", 0xD6},    {"Oslash", 0xD8},  {"Ugrave", 0xD9},  {"Uacute", 0xDA},  {"Ucirc", 0xDB},
-    {"Uuml", 0xDC},    {"Yacute", 0xDD},
+    {"amp", '&'},     {"lt", '<'},      {"gt", '>'},      {"quot", '"'},    {"apos", '\''},
+    {"nbsp", ' '},    {"copy", 0xA9},   {"reg", 0xAE},    {"middot", 0xB7}, {"szlig", 0xDF},
+    {"agrave", 0xE0}, {"aacute", 0xE1}, {"acirc", 0xE2},  {"atilde", 0xE3}, {"auml", 0xE4},
+    {"aring", 0xE5},  {"aelig", 0xE6},  {"ccedil", 0xE7}, {"egrave", 0xE8}, {"eacute", 0xE9},
+    {"ecirc", 0xEA},  {"euml", 0xEB},   {"igrave", 0xEC}, {"iacute", 0xED}, {"icirc", 0xEE},
+    {"iuml", 0xEF},   {"ntilde", 0xF1}, {"ograve", 0xF2}, {"oacute", 0xF3}, {"ocirc", 0xF4},
+    {"otilde", 0xF5}, {"ouml", 0xF6},   {"oslash", 0xF8}, {"ugrave", 0xF9}, {"uacute", 0xFA},
+    {"ucirc", 0xFB},  {"uuml", 0xFC},   {"yacute", 0xFD}, {"yuml", 0xFF},   {"Agrave", 0xC0},
+    {"Aacute", 0xC1}, {"Acirc", 0xC2},  {"Atilde", 0xC3}, {"Auml", 0xC4},   {"Aring", 0xC5},
+    {"AElig", 0xC6},  {"Ccedil", 0xC7}, {"Egrave", 0xC8}, {"Eacute", 0xC9}, {"Ecirc", 0xCA},
+    {"Euml", 0xCB},   {"Igrave", 0xCC}, {"Iacute", 0xCD}, {"Icirc", 0xCE},  {"Iuml", 0xCF},
+    {"Ntilde", 0xD1}, {"Ograve", 0xD2}, {"Oacute", 0xD3}, {"Ocirc", 0xD4},  {"Otilde", 0xD5},
+    {"Ouml", 0xD6},   {"Oslash", 0xD8}, {"Ugrave", 0xD9}, {"Uacute", 0xDA}, {"Ucirc", 0xDB},
+    {"Uuml", 0xDC},   {"Yacute", 0xDD},
 };
 
 class Extractor {
@@ -104,8 +104,8 @@ class Extractor {
       const size_t end = s_.find("-->", lt + 4);
       return end == std::string_view::npos ? s_.size() : end + 3;
     }
-    if (rest.empty() || !(IsAsciiLetter(rest[0]) || rest[0] == '/' || rest[0] == '!' ||
-                          rest[0] == '?')) {
+    if (rest.empty() ||
+        !(IsAsciiLetter(rest[0]) || rest[0] == '/' || rest[0] == '!' || rest[0] == '?')) {
       text_.body.push_back('<');
       return lt + 1;
     }
@@ -145,10 +145,10 @@ class Extractor {
       const size_t digits = i;
       while (i < s_.size() && i - digits < 8) {
         const char c = s_[i];
-        int v = c >= '0' && c <= '9'                ? c - '0'
-                : hex && c >= 'a' && c <= 'f'       ? c - 'a' + 10
-                : hex && c >= 'A' && c <= 'F'       ? c - 'A' + 10
-                                                    : -1;
+        int v = c >= '0' && c <= '9'          ? c - '0'
+                : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                              : -1;
         if (v < 0) break;
         code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
         ++i;

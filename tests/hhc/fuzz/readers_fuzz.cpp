@@ -1,15 +1,19 @@
 // libFuzzer target for the readers that take untrusted text: the project file, its window
-// lines, the sitemaps and the page link scan; and for the binary readers of the book check:
-// the LZX decoder and the container's headers and directory. Failures must be reported
-// (CompileFailure, or false with a reason), never as a crash, a hang or a read out of bounds.
+// lines, the sitemaps, the page link scan and the page text the search index takes (with its
+// word breaking and index building in a single-byte and a double-byte code page); and for the
+// binary readers of the book check: the LZX decoder and the container's headers and directory.
+// Failures must be reported (CompileFailure, or false with a reason), never as a crash, a hang or a
+// read out of bounds.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "help/fulltext_index.h"
 #include "help/window_def.h"
 #include "hhc/link_scan.h"
+#include "hhc/page_text.h"
 #include "hhc/project.h"
 #include "hhc/sitemap.h"
 #include "itsf/error.h"
@@ -41,6 +45,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& ref : scan.references) {
     std::string name;
     chm::ResolveReference("dir/page.htm", ref, &name);
+  }
+  for (unsigned code_page : {1252u, 936u}) {
+    const bool utf8 = size > 0 && data[0] & 1;
+    const chm::PageText page = chm::ExtractPageText(text, utf8, code_page);
+    chm::FullTextIndex index(code_page, 0x409);
+    index.SetStopWords(text.substr(0, size / 4));
+    index.AddPage(0, page.title, page.body);
+    index.AddPage(3, page.body, page.title);
+    chm::Bytes built = index.Build();
+    if (built.size() < 0x400 + 0x1000) __builtin_trap();
   }
   // The bytes as an LZX stream of one to four frames, split at even points; then as a book.
   if (size > 0) {
