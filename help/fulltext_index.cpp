@@ -118,8 +118,9 @@ FullTextIndex::FullTextIndex(unsigned code_page, std::uint32_t lcid)
     : breaker_(code_page), code_page_(code_page), lcid_(lcid) {}
 
 void FullTextIndex::SetStopWords(std::string_view list) {
-  breaker_.ForEachWord(list, &scratch_,
-                       [&](std::string_view w) { stop_words_.emplace(std::string(w)); });
+  breaker_.ForEachWord(list, &scratch_, [&](std::string_view w) {
+    if (stop_words_.emplace(std::string(w)).second) stop_list_.emplace_back(w);
+  });
 }
 
 std::uint32_t FullTextIndex::EntryFor(std::string_view word, bool title) {

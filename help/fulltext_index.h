@@ -35,6 +35,8 @@ class FullTextIndex {
   void AddPage(std::uint32_t topic, std::string_view title, std::string_view body);
 
   std::uint32_t page_count() const { return pages_; }
+  // The stop list's words as the index knows them (lower-case), in the file's order.
+  const std::vector<std::string>& stop_words() const { return stop_list_; }
   size_t word_count() const { return entries_.size(); }
 
   // The $FIftiMain file.
@@ -60,6 +62,7 @@ class FullTextIndex {
   unsigned code_page_;
   std::uint32_t lcid_;
   std::unordered_set<std::string> stop_words_;
+  std::vector<std::string> stop_list_;
   std::unordered_map<std::string, std::uint32_t> by_key_;  // title flag + word -> entry
   std::vector<Entry> entries_;
   // Double-byte words (every character of a Chinese page is one) skip the hash: entry numbers

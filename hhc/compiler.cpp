@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "help/fulltext_index.h"
+#include "help/search_objects.h"
 #include "help/tables.h"
 #include "help/window_def.h"
 #include "hhc/file_set.h"
@@ -190,6 +191,12 @@ void Compiler::ReadProject() {
   }
   if (project_.full_text_search) {
     search_ = std::make_unique<FullTextIndex>(project_.code_page, project_.lcid);
+    if (!HasSearchObjects(project_.code_page)) {
+      result_->warnings.push_back(
+          Label(project_path_) + ": no search objects ($OBJINST) for code page " +
+          std::to_string(project_.code_page) +
+          " (known for 1252 and 936); the Search tab of Windows' viewer may stay empty");
+    }
     if (!project_.stop_list_file.empty()) ReadStopList();
   } else if (!project_.stop_list_file.empty()) {
     result_->warnings.push_back(Label(project_path_) +
@@ -426,6 +433,11 @@ Bytes Compiler::WriteHelpTables() {
   Bytes empty_property(4, 0);
   WriteSection1Table("/$WWKeywordLinks/Property", empty_property);
   WriteSection1Table("/$WWAssociativeLinks/Property", empty_property);
+  if (HasSearchObjects(project_.code_page)) {
+    WriteSection1Table("/$OBJINST", BuildSearchObjects(project_.code_page, project_.lcid,
+                                                       search_ ? search_->stop_words()
+                                                               : std::vector<std::string>()));
+  }
   if (search_) {
     WriteSection1Table("/$FIftiMain", search_->Build());
   } else {

@@ -8,7 +8,8 @@ $FIftiMain, #TOPICS, #URLTBL and #URLSTR on its own.
    parser) has a matching word.
 2. The reference books made by Microsoft's compiler, rebuilt from their own files: the search
    finds the same topics in our book as in Microsoft's, for every word Microsoft indexed, but
-   for the differences listed in KNOWN_DIFFERENCES.
+   for the differences listed in KNOWN_DIFFERENCES; $OBJINST is Microsoft's byte for byte; with
+   search off the book lists an empty $FIftiMain and the same $OBJINST without the stop list.
 
 usage: fulltext_search_test.py HHC [REFERENCE_FOLDER]
 """
@@ -224,6 +225,29 @@ def objinst_stop_words(data):
     return words
 
 
+def book_file(book, name):
+    f = chm.chm.CHMFile()
+    assert f.LoadCHM(book), book
+    found, ui = f.ResolveObject(name)
+    data = f.RetrieveObject(ui)[1] if found == 0 else None
+    f.CloseCHM()
+    return data
+
+
+def without_stop_list(objinst):
+    """Microsoft's $OBJINST as it would be without a stop list: the list's block and flag out."""
+    at = objinst.find(b'\x22\x22\x28\x00')
+    if at < 0:
+        return objinst
+    end = at + 0x28 + struct.unpack_from('<I', objinst, at + 4)[0] + 2
+    cut = end - at
+    out = bytearray(objinst[:at] + objinst[end:])
+    struct.pack_into('<I', out, 0x0C, struct.unpack_from('<I', out, 0x0C)[0] - cut)
+    struct.pack_into('<I', out, 0x10, struct.unpack_from('<I', out, 0x10)[0] - cut)
+    out[0x2C] &= ~0x04
+    return bytes(out)
+
+
 def reference_books(tmp):
     books = [('inno_ISPP', 'cp1252', '0x409 English'), ('inno_MyProg', 'cp1252', '0x409 English'),
              ('inno_ISetup', 'cp1252', '0x409 English'), ('pboot_help', 'gbk', '0x804 Chinese')]
@@ -235,7 +259,9 @@ def reference_books(tmp):
         folder = os.path.join(tmp, name)
         subprocess.run(['extract_chmLib', source, folder], capture_output=True, check=True)
         ms_index = open(os.path.join(folder, '$FIftiMain'), 'rb').read()
-        stops = objinst_stop_words(open(os.path.join(folder, '$OBJINST'), 'rb').read())
+        ms_objects = open(os.path.join(folder, '$OBJINST'), 'rb').read()
+        open(os.path.join(tmp, name + '.objinst'), 'wb').write(ms_objects)
+        stops = objinst_stop_words(ms_objects)
         pages = sorted(f for f in os.listdir(folder) if f.lower().endswith(('.htm', '.html')))
         for f in os.listdir(folder):
             if f.startswith(('#', '$')):
@@ -249,6 +275,19 @@ def reference_books(tmp):
                                              for p in pages) + b'\r\n')
         compile_project(os.path.join(folder, 'ours.hhp'))
         ours = os.path.join(folder, 'ours.chm')
+        ms_objects = open(os.path.join(folder, '..', name + '.objinst'), 'rb').read()
+        if book_file(ours, b'/$OBJINST') != ms_objects:
+            fail('%s: $OBJINST differs from Microsoft\'s' % name)
+        open(os.path.join(folder, 'off.hhp'), 'wb').write(
+            open(os.path.join(folder, 'ours.hhp'), 'rb').read()
+            .replace(b'Full-text search=Yes', b'Full-text search=No')
+            .replace(b'Compiled file=ours.chm', b'Compiled file=off.chm'))
+        compile_project(os.path.join(folder, 'off.hhp'))
+        off = os.path.join(folder, 'off.chm')
+        if book_file(off, b'/$FIftiMain') != b'' or search(off, words_of('a', codec)[0], 0):
+            fail('%s: with search off, $FIftiMain is not listed empty' % name)
+        if book_file(off, b'/$OBJINST') != without_stop_list(ms_objects):
+            fail('%s: with search off, $OBJINST is not Microsoft\'s without the stop list' % name)
         known = KNOWN_DIFFERENCES.get(name, {})
         differ, unexplained = [], []
         words = sorted(fifti_words(ms_index))
