@@ -1,25 +1,15 @@
 #include "help/tables.h"
 
-#include <algorithm>
-
 #include "itsf/error.h"
 
 namespace chm {
 namespace {
 
 constexpr size_t kBlock = 0x1000;
-constexpr size_t kUrlTblRowSize = 12;
-constexpr size_t kUrlTblRowsPerBlock = kBlock / kUrlTblRowSize;  // 341, then 4 bytes of padding
-constexpr std::uint16_t kTopicInContents = 6;
-constexpr std::uint16_t kTopicNotInContents = 2;
 constexpr size_t kIdxhdrSize = 0x1000;
+// What #IDXHDR holds for a property the contents file does not set.
+constexpr std::uint32_t kUnset = 0xFFFFFFFF;
 constexpr std::uint64_t kFiletimeUnixEpoch = 11644473600ull;  // seconds from 1601 to 1970
-
-// Pads `b` to the next block boundary when `size` more bytes would cross one.
-void KeepInBlock(Bytes* b, size_t size) {
-  size_t used = b->size() % kBlock;
-  if (size <= kBlock && used + size > kBlock) b->resize(b->size() + (kBlock - used), 0);
-}
 
 void PutRecord(Bytes* b, std::uint16_t code, const Bytes& data) {
   if (data.size() > 0xFFFF) Fail(ErrorCode::kTooLarge, "#SYSTEM", "record " + std::to_string(code));
@@ -42,6 +32,11 @@ void PutDwordRecord(Bytes* b, std::uint16_t code, std::uint32_t v) {
 
 }  // namespace
 
+void KeepInBlock(Bytes* b, size_t size) {
+  size_t used = b->size() % kBlock;
+  if (size <= kBlock && used + size > kBlock) b->resize(b->size() + (kBlock - used), 0);
+}
+
 std::uint32_t StringPool::Add(std::string_view text) {
   if (text.empty()) return 0;
   std::string key(text);
@@ -54,63 +49,6 @@ std::uint32_t StringPool::Add(std::string_view text) {
   bytes_.push_back(0);
   offsets_.emplace(std::move(key), offset);
   return offset;
-}
-
-std::uint32_t UrlKey(std::string_view name) {
-  std::uint32_t h = 0;
-  for (char ch : name) {
-    int c = static_cast<signed char>(ch);
-    int v;
-    if (c == '/' || c == '\\')
-      v = 0x2C;
-    else if (c <= 'Z')
-      v = c - 0x30;
-    else
-      v = c - 0x50;
-    h = h * 43 + static_cast<std::uint32_t>(v);
-  }
-  return h == 0 ? 1 : h;
-}
-
-TopicTables BuildTopicTables(const std::vector<Topic>& topics, StringPool* strings) {
-  TopicTables t;
-  t.urlstr.push_back(0);
-  std::vector<std::uint32_t> urlstr_offset(topics.size());
-  for (size_t i = 0; i < topics.size(); ++i) {
-    KeepInBlock(&t.urlstr, 8 + topics[i].name.size() + 1);
-    urlstr_offset[i] = static_cast<std::uint32_t>(t.urlstr.size());
-    PutU32(&t.urlstr, 0);  // no absolute URL
-    PutU32(&t.urlstr, 0);  // no frame name
-    PutText(&t.urlstr, topics[i].name);
-    t.urlstr.push_back(0);
-  }
-
-  std::vector<size_t> order(topics.size());
-  std::vector<std::uint32_t> keys(topics.size());
-  for (size_t i = 0; i < topics.size(); ++i) {
-    order[i] = i;
-    keys[i] = UrlKey(topics[i].name);
-  }
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return keys[a] < keys[b]; });
-  std::vector<std::uint32_t> row_offset(topics.size());
-  for (size_t row = 0; row < order.size(); ++row) {
-    if (row > 0 && row % kUrlTblRowsPerBlock == 0) PutZeros(&t.urltbl, kBlock % kUrlTblRowSize);
-    size_t i = order[row];
-    row_offset[i] = static_cast<std::uint32_t>(t.urltbl.size());
-    PutU32(&t.urltbl, keys[i]);
-    PutU32(&t.urltbl, static_cast<std::uint32_t>(i));
-    PutU32(&t.urltbl, urlstr_offset[i]);
-  }
-
-  for (size_t i = 0; i < topics.size(); ++i) {
-    PutU32(&t.topics, 0);  // no binary contents node
-    PutU32(&t.topics, topics[i].title.empty() ? 0xFFFFFFFFu : strings->Add(topics[i].title));
-    PutU32(&t.topics, row_offset[i]);
-    PutU16(&t.topics, topics[i].in_contents ? kTopicInContents : kTopicNotInContents);
-    PutU16(&t.topics, 0);
-  }
-  return t;
 }
 
 Bytes BuildWindows(const std::vector<WindowDef>& windows, bool compatibility_1_0,
@@ -155,14 +93,32 @@ Bytes BuildWindows(const std::vector<WindowDef>& windows, bool compatibility_1_0
   return b;
 }
 
-Bytes BuildIdxhdr(std::uint32_t topic_count, bool folder_images, std::uint32_t stamp) {
+Bytes BuildIdxhdr(std::uint32_t topic_count, const ContentsProperties* contents,
+                  std::uint32_t stamp, StringPool* strings) {
   Bytes b;
   PutText(&b, "T#SM");
   PutU32(&b, stamp);
   PutU32(&b, 1);
   PutU32(&b, topic_count);
   b.resize(kIdxhdrSize, 0);
-  SetU32(&b, 0x1C, folder_images ? 1 : 0);
+  if (contents) {
+    auto string_field = [&](size_t at, const std::optional<std::string>& s) {
+      SetU32(&b, at, s ? strings->Add(*s) : kUnset);
+    };
+    auto number_field = [&](size_t at, const std::optional<std::uint32_t>& v) {
+      SetU32(&b, at, v ? *v : kUnset);
+    };
+    string_field(0x14, contents->image_list);
+    SetU32(&b, 0x1C, contents->folder_images ? 1 : 0);
+    number_field(0x20, contents->background);
+    number_field(0x24, contents->foreground);
+    string_field(0x28, contents->font);
+    number_field(0x2C, contents->window_styles);
+    number_field(0x30, contents->ex_window_styles);
+    SetU32(&b, 0x34, kUnset);  // meaning unknown; never set in Microsoft's books
+    string_field(0x38, contents->frame_name);
+    string_field(0x3C, contents->window_name);
+  }
   SetU32(&b, 0x44, 1);
   return b;
 }

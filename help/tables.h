@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "help/topic_tables.h"
 #include "help/window_def.h"
 #include "itsf/bytes.h"
 
@@ -26,26 +28,24 @@ class StringPool {
   std::unordered_map<std::string, std::uint32_t> offsets_;
 };
 
-// The #URLTBL key of a local name: a hash over the bytes taken as signed chars, in which
-// letters of either case and '/' or '\' agree.
-std::uint32_t UrlKey(std::string_view name);
-
-struct Topic {
-  std::string name;   // stored name without the leading '/', code page bytes
-  std::string title;  // page title, code page bytes; empty = none
-  bool in_contents = false;
-};
-
-struct TopicTables {
-  Bytes topics, urltbl, urlstr;
-};
-TopicTables BuildTopicTables(const std::vector<Topic>& topics, StringPool* strings);
+// Pads `b` with zeros to the next 4 KiB block when `size` more bytes would cross into it.
+void KeepInBlock(Bytes* b, size_t size);
 
 // 196-byte HH_WINTYPE entries (188 with Compatibility=1.0), the default window first.
 Bytes BuildWindows(const std::vector<WindowDef>& windows, bool compatibility_1_0,
                    StringPool* strings);
 
-Bytes BuildIdxhdr(std::uint32_t topic_count, bool folder_images, std::uint32_t stamp);
+// The contents file's own properties (its "text/site properties" object), which #IDXHDR
+// repeats. Strings are in the project's code page; an absent property stays unset.
+struct ContentsProperties {
+  std::optional<std::string> image_list, font, frame_name, window_name;
+  std::optional<std::uint32_t> background, foreground, window_styles, ex_window_styles;
+  bool folder_images = false;  // ImageType=Folder
+};
+
+// `contents` is null when the project has no contents file: then every property field is 0.
+Bytes BuildIdxhdr(std::uint32_t topic_count, const ContentsProperties* contents,
+                  std::uint32_t stamp, StringPool* strings);
 
 struct SystemInfo {
   std::uint32_t lcid = 0x0409;

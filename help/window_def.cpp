@@ -117,6 +117,8 @@ WindowDef ParseWindowDef(const WindowLine& line, const std::string& label) {
   r.Number(16, kWinParamExpansion, &w.not_expanded, &w.valid);
   r.Number(17, kWinParamCurrentTab, &w.nav_type, &w.valid);
   r.Number(18, kWinParamTabPos, &w.tab_pos, &w.valid);
+  // Microsoft's compiler marks the tab position valid even when the field is empty (top).
+  w.valid |= kWinParamTabPos;
   std::uint32_t ignored_valid = 0;
   r.Number(19, 0, &w.notify_id, &ignored_valid);
   if (!(w.valid & kWinParamNavWidth) && (w.properties & kWinPropTriPane)) {

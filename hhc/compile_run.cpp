@@ -1,5 +1,6 @@
 #include "hhc/compile_run.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +8,22 @@
 #include "hhc/compiler.h"
 
 namespace chm {
+namespace {
+
+// Decimal digits only, as the reproducible-builds convention has it; the book stores the time
+// as a 32-bit count of seconds.
+bool ParseEpoch(const char* text, std::uint32_t* seconds) {
+  std::uint64_t v = 0;
+  for (const char* p = text; *p; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    v = v * 10 + static_cast<std::uint64_t>(*p - '0');
+    if (v > UINT32_MAX) return false;
+  }
+  *seconds = static_cast<std::uint32_t>(v);
+  return true;
+}
+
+}  // namespace
 
 int RunHhc(const std::vector<std::string>& args, std::FILE* err, CompileResult* outcome) {
   CompileSettings settings;
@@ -29,15 +46,24 @@ int RunHhc(const std::vector<std::string>& args, std::FILE* err, CompileResult* 
     std::fprintf(err, "hhc: error: %s\n", ErrorReason(ErrorCode::kUsage));
     return 2;
   }
-  // Reproducible builds record a fixed time.
-  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
-    char* end = nullptr;
-    unsigned long long v = std::strtoull(epoch, &end, 10);
-    if (end != epoch && *end == '\0') settings.unix_time = v;
+  // Reproducible builds record a fixed time: every stamp in the book comes from it. As the
+  // convention asks, a value that cannot be that time stops the build rather than being
+  // replaced by the clock; an empty one counts as unset.
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  if (epoch && *epoch) {
+    std::uint32_t seconds = 0;
+    if (!ParseEpoch(epoch, &seconds)) {
+      std::fprintf(err,
+                   "hhc: error: SOURCE_DATE_EPOCH '%s' is not a count of seconds since 1970 "
+                   "from 0 to 4294967295\n",
+                   epoch);
+      return 2;
+    }
+    settings.unix_time = seconds;
   }
 
-  CompileResult result = CompileProject(project, settings);
   std::vector<std::string> lines;
+  CompileResult result = CompileProject(project, settings);
   for (const std::string& w : result.warnings) lines.push_back("hhc: warning: " + w);
   if (!result.ok) lines.push_back("hhc: error: " + FormatError(*result.error));
   for (const std::string& line : lines) std::fprintf(err, "%s\n", line.c_str());

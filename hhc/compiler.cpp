@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "help/fulltext_index.h"
@@ -60,6 +62,13 @@ bool IsPage(const std::string& name) {
   return EndsWithNoCase(name, ".htm") || EndsWithNoCase(name, ".html") ||
          EndsWithNoCase(name, ".xhtml");
 }
+// Whether two names from the project stand for the same stored file.
+bool SameStoredName(const std::string& a, const std::string& b) {
+  std::string na, nb;
+  return NormaliseRelativePath(a, &na) && NormaliseRelativePath(b, &nb) &&
+         LowerAscii(na) == LowerAscii(nb);
+}
+
 bool IsScanned(const std::string& name) { return IsPage(name) || EndsWithNoCase(name, ".css"); }
 
 bool IsLocalReference(const std::string& value) {
@@ -91,6 +100,27 @@ std::vector<std::string> ReferenceSpellings(const std::string& ref, unsigned cod
   return out;
 }
 
+// A title as viewers show it: "&amp;" and the other character references become the
+// characters they stand for, as Microsoft's compiler records them. A reference to a character
+// the code page lacks stays as written. `utf8` says the title is UTF-8 rather than code page.
+std::string DecodeTitleReferences(const std::string& title, unsigned code_page, bool utf8) {
+  std::string out;
+  size_t done = 0;
+  for (size_t amp = title.find('&'); amp != std::string::npos; amp = title.find('&', amp + 1)) {
+    size_t semi = title.find(';', amp);
+    if (semi == std::string::npos) break;
+    std::string reference = title.substr(amp, semi + 1 - amp);
+    std::string decoded = DecodeHtmlEntities(reference);  // UTF-8
+    if (decoded == reference) continue;
+    std::string bytes;
+    if (!utf8 && !IsAscii(decoded) && !EncodeCodePage(code_page, decoded, &bytes)) continue;
+    out += title.substr(done, amp - done);
+    out += utf8 || IsAscii(decoded) ? decoded : bytes;
+    done = semi + 1;
+  }
+  return out + title.substr(done);
+}
+
 class Compiler {
  public:
   Compiler(const std::string& project_path, const CompileSettings& settings, CompileResult* result)
@@ -111,6 +141,8 @@ class Compiler {
   void AddReferences(const std::string& page_name, const std::vector<std::string>& refs,
                      bool utf8_page);
   void WriteSection1Table(const std::string& name, const Bytes& bytes);
+  void ReadContentsProperties(const SitemapParams& properties, const std::string& label);
+  void PlaceTopicsInContents();
 
   // A file of section 0, in the order it is written; `bytes` is null for the compressed
   // section, which comes from the spool.
@@ -137,8 +169,16 @@ class Compiler {
   Project project_;
   fs::path root_;
   std::unique_ptr<FileSet> files_;
+  // One contents entry as the help tables need it.
+  struct ContentsEntry {
+    int depth = 0;
+    std::string target;  // folded name of the stored file it opens, empty when none
+    std::string name;    // code page bytes
+  };
   std::unordered_set<std::string> contents_targets_;  // folded names the contents lists
-  bool folder_images_ = false;
+  std::vector<ContentsEntry> contents_entries_;
+  std::optional<ContentsProperties> contents_properties_;
+  std::unordered_map<std::string, size_t> topic_by_name_;  // folded name -> index in topics_
   std::vector<WindowDef> windows_;
   std::vector<Topic> topics_;
   std::vector<Section1File> section1_;
@@ -265,10 +305,9 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
   std::string bytes;
   if (!ReadWholeFile(disk, &bytes)) Fail(ErrorCode::kFileUnreadable, name);
   Sitemap map = ParseSitemap(bytes, name);
-  if (is_contents && EqualsNoCase(SitemapParam(map.properties, "ImageType"), "Folder")) {
-    folder_images_ = true;
-  }
+  if (is_contents) ReadContentsProperties(map.properties, name);
   for (const SitemapItem& item : map.items) {
+    ContentsEntry entry{item.depth, std::string(), SitemapParam(item.params, "Name")};
     for (const auto& [param, value] : item.params) {
       if (!EqualsNoCase(param, "Local") || !IsLocalReference(value)) continue;
       bool found = false;
@@ -277,12 +316,42 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
         if (!ResolveReference(name, spelling, &target)) continue;
         if (files_->AddIfPresent(target)) {
           if (is_contents) contents_targets_.insert(LowerAscii(target));
+          if (entry.target.empty()) entry.target = LowerAscii(target);
           found = true;
           break;
         }
       }
       if (!found) result_->warnings.push_back(name + ": names a missing file '" + value + "'");
     }
+    if (is_contents) contents_entries_.push_back(std::move(entry));
+  }
+}
+
+void Compiler::ReadContentsProperties(const SitemapParams& properties, const std::string& label) {
+  ContentsProperties& p = contents_properties_.emplace();
+  for (const auto& [param, value] : properties) {
+    std::optional<std::string>* text = EqualsNoCase(param, "ImageList")    ? &p.image_list
+                                       : EqualsNoCase(param, "Font")       ? &p.font
+                                       : EqualsNoCase(param, "FrameName")  ? &p.frame_name
+                                       : EqualsNoCase(param, "WindowName") ? &p.window_name
+                                                                           : nullptr;
+    std::optional<std::uint32_t>* number = EqualsNoCase(param, "Background")      ? &p.background
+                                           : EqualsNoCase(param, "Foreground")    ? &p.foreground
+                                           : EqualsNoCase(param, "Window Styles") ? &p.window_styles
+                                           : EqualsNoCase(param, "ExWindow Styles")
+                                               ? &p.ex_window_styles
+                                               : nullptr;
+    if (text && !*text) *text = value;
+    if (number && !*number) {
+      std::uint32_t v = 0;
+      if (ParseSitemapNumber(value, &v)) {
+        *number = v;
+      } else {
+        result_->warnings.push_back(label + ": property " + param + " is not a number '" + value +
+                                    "'");
+      }
+    }
+    if (EqualsNoCase(param, "ImageType")) p.folder_images = EqualsNoCase(value, "Folder");
   }
 }
 
@@ -364,7 +433,7 @@ void Compiler::StreamOne(size_t index) {
     PageScan scan = ScanPage(buffer_, page ? kTitleSearchBytes : 0);
     AddReferences(name, scan.references, scan.utf8_charset);
     if (page) {
-      std::string& title = scan.title;
+      std::string title = DecodeTitleReferences(scan.title, project_.code_page, scan.utf8_charset);
       if (scan.utf8_charset && !IsAscii(title)) {
         std::string converted;
         title = EncodeCodePage(project_.code_page, title, &converted) ? converted : std::string();
@@ -374,6 +443,7 @@ void Compiler::StreamOne(size_t index) {
         PageText text = ExtractPageText(buffer_, utf8, project_.code_page);
         search_->AddPage(static_cast<std::uint32_t>(topics_.size()), text.title, text.body);
       }
+      topic_by_name_.emplace(LowerAscii(name), topics_.size());
       topics_.push_back(Topic{ansi, title, contents_targets_.count(LowerAscii(name)) != 0});
     }
   } else {
@@ -423,13 +493,41 @@ std::vector<WindowDef> Compiler::AnsiWindows() const {
   return ansi_windows;
 }
 
+// Each page in the contents gets the place of its first entry in the contents tree, and a page
+// without a title takes that entry's name, as Microsoft's compiler does.
+void Compiler::PlaceTopicsInContents() {
+  std::vector<int> depths;
+  for (const ContentsEntry& e : contents_entries_) depths.push_back(e.depth);
+  std::vector<std::uint32_t> offsets = ContentsNodeOffsets(depths);
+  std::vector<size_t> naming_entry(topics_.size(), contents_entries_.size());
+  for (size_t i = 0; i < contents_entries_.size(); ++i) {
+    auto found = topic_by_name_.find(contents_entries_[i].target);
+    if (contents_entries_[i].target.empty() || found == topic_by_name_.end()) continue;
+    Topic& topic = topics_[found->second];
+    if (topic.contents_node == 0 || offsets[i] < topic.contents_node) {
+      topic.contents_node = offsets[i];
+      naming_entry[found->second] = i;
+    }
+  }
+  for (size_t t = 0; t < topics_.size(); ++t) {
+    if (topics_[t].title.empty() && naming_entry[t] < contents_entries_.size()) {
+      topics_[t].title = contents_entries_[naming_entry[t]].name;
+    }
+  }
+}
+
 Bytes Compiler::WriteHelpTables() {
   const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
+  PlaceTopicsInContents();
   StringPool strings;
   Bytes windows = BuildWindows(AnsiWindows(), project_.compatibility_1_0, &strings);
   TopicTables topic_tables = BuildTopicTables(topics_, &strings);
-  Bytes idxhdr = BuildIdxhdr(static_cast<std::uint32_t>(topics_.size()), folder_images_, stamp);
+  Bytes idxhdr =
+      BuildIdxhdr(static_cast<std::uint32_t>(topics_.size()),
+                  contents_properties_ ? &*contents_properties_ : nullptr, stamp, &strings);
 
+  // Microsoft's order: the window definitions right after the pages.
+  if (!windows_.empty()) WriteSection1Table("/#WINDOWS", windows);
   Bytes empty_property(4, 0);
   WriteSection1Table("/$WWKeywordLinks/Property", empty_property);
   WriteSection1Table("/$WWAssociativeLinks/Property", empty_property);
@@ -448,7 +546,6 @@ Bytes Compiler::WriteHelpTables() {
   WriteSection1Table("/#TOPICS", topic_tables.topics);
   WriteSection1Table("/#URLTBL", topic_tables.urltbl);
   WriteSection1Table("/#URLSTR", topic_tables.urlstr);
-  if (!windows_.empty()) WriteSection1Table("/#WINDOWS", windows);
   WriteSection1Table("/#STRINGS", strings.bytes());
   return idxhdr;
 }
@@ -466,12 +563,22 @@ void Compiler::FinishContent() {
 Bytes Compiler::BuildSystemTable(const fs::path& book, const Bytes& idxhdr) const {
   SystemInfo info;
   info.lcid = project_.lcid;
-  info.dbcs = IsDbcsCodePage(project_.code_page);
+  info.dbcs = project_.dbcs;
   info.full_text_search = search_ != nullptr;
   info.compatibility_1_0 = project_.compatibility_1_0;
   info.unix_time = unix_time_;
-  info.contents_file = Ansi(project_.contents_file, "Contents file");
-  info.index_file = Ansi(project_.index_file, "Index file");
+  // Microsoft's compiler leaves out the contents and index records when the default window
+  // names those files: the viewer takes them from the window.
+  const WindowDef* window =
+      windows_.empty() || !EqualsNoCase(windows_.front().name, project_.default_window)
+          ? nullptr
+          : &windows_.front();
+  if (!window || !SameStoredName(window->toc, project_.contents_file)) {
+    info.contents_file = Ansi(project_.contents_file, "Contents file");
+  }
+  if (!window || !SameStoredName(window->index, project_.index_file)) {
+    info.index_file = Ansi(project_.index_file, "Index file");
+  }
   std::string default_topic = project_.default_topic;
   if (default_topic.empty() && !project_.files.empty()) default_topic = project_.files.front();
   info.default_topic = Ansi(default_topic, "Default topic");

@@ -54,6 +54,8 @@ void ApplyOption(Project* p, std::string_view key, std::string_view value, const
     p->title = v;
   } else if (EqualsNoCase(key, "Error log file")) {
     p->error_log_file = v;
+  } else if (EqualsNoCase(key, "DBCS")) {
+    p->dbcs = ParseYes(v);
   } else if (EqualsNoCase(key, "Full-text search")) {
     p->full_text_search = ParseYes(v);
   } else if (EqualsNoCase(key, "Full text search stop list file")) {

@@ -24,6 +24,7 @@ struct Project {
   std::string default_font;
   std::string title;
   std::string error_log_file;
+  bool dbcs = false;  // "DBCS=Yes": the viewer treats the text as double-byte
   bool full_text_search = false;
   std::string stop_list_file;  // "Full text search stop list file"
   bool binary_toc = false;

@@ -1,5 +1,7 @@
 #include "hhc/sitemap.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 #include "itsf/error.h"
@@ -177,6 +179,17 @@ std::string DecodeHtmlEntities(std::string_view text) {
     i = semi;
   }
   return out;
+}
+
+bool ParseSitemapNumber(std::string_view text, std::uint32_t* value) {
+  std::string s(Trim(text));
+  if (s.empty() || s[0] == '-' || s[0] == '+') return false;
+  errno = 0;
+  char* end = nullptr;
+  unsigned long long v = std::strtoull(s.c_str(), &end, 0);
+  if (*end != '\0' || errno == ERANGE || v > UINT32_MAX) return false;
+  *value = static_cast<std::uint32_t>(v);
+  return true;
 }
 
 std::string SitemapParam(const SitemapParams& params, std::string_view name) {

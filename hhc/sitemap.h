@@ -2,6 +2,7 @@
 // case, quotes, unclosed <LI> and stray text, strict only about the nesting of <UL>.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,6 +29,10 @@ Sitemap ParseSitemap(std::string_view bytes, const std::string& label);
 
 // The value of the first parameter called `name` (case-insensitive), or empty.
 std::string SitemapParam(const SitemapParams& params, std::string_view name);
+
+// A numeric property such as "Window Styles": "0x27" or "39". False when malformed or wider
+// than 32 bits.
+bool ParseSitemapNumber(std::string_view text, std::uint32_t* value);
 
 // Decodes &amp; &lt; &gt; &quot; &apos; &#N; &#xN; (others are left as written).
 std::string DecodeHtmlEntities(std::string_view text);

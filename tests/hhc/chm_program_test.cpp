@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "tests/support/chm_support.h"
@@ -280,6 +282,108 @@ TEST(HhcProgram, FilesOutsideTheProjectFolderAreRefused) {
   c.lines.insert(c.lines.end() - 3, "..\\elsewhere.htm");
   c.Rewrite();
   ExpectFailure(c, c.Run(), "elsewhere.htm", "outside the project folder");
+}
+
+// The hhc program run with SOURCE_DATE_EPOCH set (or unset when `epoch` is null).
+ProgramRun RunWithEpoch(Case& c, const char* epoch) {
+  if (epoch) {
+    setenv("SOURCE_DATE_EPOCH", epoch, 1);
+  } else {
+    unsetenv("SOURCE_DATE_EPOCH");
+  }
+  ProgramRun run = c.Run();
+  unsetenv("SOURCE_DATE_EPOCH");
+  return run;
+}
+
+std::uint32_t Le32(const std::string& b, size_t at) {
+  std::uint32_t v = 0;
+  std::memcpy(&v, b.data() + at, 4);
+  return v;
+}
+
+// Where the compile time is recorded: #SYSTEM record 10, the FILETIME in record 4 and the
+// #IDXHDR stamp (also inside record 13). Returns the table with those bytes cleared, and the
+// times found.
+std::string ClearSystemStamps(std::string system, std::vector<std::uint64_t>* times) {
+  for (size_t at = 4; at + 4 <= system.size();) {
+    const unsigned code = static_cast<unsigned char>(system[at]);
+    const size_t len = static_cast<unsigned char>(system[at + 2]) |
+                       static_cast<unsigned char>(system[at + 3]) << 8;
+    const size_t data = at + 4;
+    if (code == 10) times->push_back(Le32(system, data));
+    if (code == 4) {
+      std::uint64_t filetime = 0;
+      std::memcpy(&filetime, system.data() + data + 0x14, 8);
+      times->push_back(filetime / 10000000 - 11644473600ull);
+    }
+    if (code == 13) times->push_back(Le32(system, data + 4));
+    const size_t stamp = code == 10 ? 0 : code == 4 ? 0x14 : code == 13 ? 4 : len;
+    const size_t stamp_len = code == 4 ? 8 : 4;
+    if (stamp < len) system.replace(data + stamp, stamp_len, stamp_len, '\0');
+    at = data + len;
+  }
+  return system;
+}
+
+TEST(ReproducibleBook, SameEpochGivesTheSameBytesInAnyFolderAndRun) {
+  Case a("repro_a"), b("repro_b/a longer folder");
+  ASSERT_EQ(RunWithEpoch(a, "1500000000").status, 0);
+  const std::string first = ReadBytes(a.dir / "book.chm");
+  ASSERT_EQ(RunWithEpoch(a, "1500000000").status, 0);
+  ASSERT_EQ(RunWithEpoch(b, "1500000000").status, 0);
+  EXPECT_TRUE(ReadBytes(a.dir / "book.chm") == first) << "a second run";
+  EXPECT_TRUE(ReadBytes(b.dir / "book.chm") == first) << "another folder";
+}
+
+TEST(ReproducibleBook, AnotherEpochChangesOnlyTheStamps) {
+  Case a("epoch_a"), b("epoch_b");
+  ASSERT_EQ(RunWithEpoch(a, "1500000000").status, 0);
+  ASSERT_EQ(RunWithEpoch(b, "1600000000").status, 0);
+  const std::string raw_a = ReadBytes(a.dir / "book.chm"), raw_b = ReadBytes(b.dir / "book.chm");
+  // The container header: only the stamp at 0x10, stored big-endian.
+  EXPECT_EQ(raw_a.substr(0, 0x10), raw_b.substr(0, 0x10));
+  EXPECT_EQ(raw_a.substr(0x14, 0x4C), raw_b.substr(0x14, 0x4C));
+  EXPECT_EQ(raw_b.substr(0x10, 4), std::string("\x5F\x5E\x10\x00", 4));  // 1600000000
+
+  BookFiles files_a = ReadWithChmlib(a.dir / "book.chm");
+  BookFiles files_b = ReadWithChmlib(b.dir / "book.chm");
+  ASSERT_EQ(files_a.size(), files_b.size());
+  for (const auto& [name, content] : files_a) {
+    ASSERT_TRUE(files_b.count(name)) << name;
+    std::vector<std::uint64_t> times_a, times_b;
+    if (name == "/#SYSTEM") {
+      EXPECT_EQ(ClearSystemStamps(content, &times_a),
+                ClearSystemStamps(files_b.at(name), &times_b));
+      EXPECT_EQ(times_a, std::vector<std::uint64_t>(3, 1500000000));
+      EXPECT_EQ(times_b, std::vector<std::uint64_t>(3, 1600000000));
+    } else if (name == "/#IDXHDR") {
+      EXPECT_EQ(Le32(content, 4), 1500000000u);
+      EXPECT_EQ(Le32(files_b.at(name), 4), 1600000000u);
+      EXPECT_EQ(content.substr(8), files_b.at(name).substr(8));
+    } else {
+      EXPECT_TRUE(content == files_b.at(name)) << name;
+    }
+  }
+}
+
+TEST(ReproducibleBook, EpochThatIsNotACountOfSecondsStopsTheBuild) {
+  for (const char* bad : {"yesterday", "-5", "4294967296", "15e8"}) {
+    Case c("bad_epoch");
+    ProgramRun run = RunWithEpoch(c, bad);
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_NE(run.err.find("hhc: error: SOURCE_DATE_EPOCH '" + std::string(bad) + "'"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(c.dir / "book.chm")) << bad;
+  }
+  // Empty is unset: the clock gives the time.
+  Case c("empty_epoch");
+  ASSERT_EQ(RunWithEpoch(c, "").status, 0);
+  std::vector<std::uint64_t> times;
+  ClearSystemStamps(ReadWithChmlib(c.dir / "book.chm").at("/#SYSTEM"), &times);
+  ASSERT_FALSE(times.empty());
+  EXPECT_GT(times[0], 1700000000u) << "the compile time";
 }
 
 }  // namespace

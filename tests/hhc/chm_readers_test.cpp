@@ -57,9 +57,10 @@ TEST(ProjectReader, ReadsEveryLineTheBookBuilderWrites) {
   EXPECT_EQ(w.buttons, 0x8380Eu);
   EXPECT_EQ(w.rect[0], 84);
   EXPECT_EQ(w.rect[3], 513);
-  // Properties, rect and toolbar were given; the empty width gets a visible default.
-  EXPECT_EQ(w.valid,
-            kWinParamProperties | kWinParamRect | kWinParamToolbarFlags | kWinParamNavWidth);
+  // Properties, rect and toolbar were given; the empty width gets a visible default; the tab
+  // position is always marked, as Microsoft's compiler does.
+  EXPECT_EQ(w.valid, kWinParamProperties | kWinParamRect | kWinParamToolbarFlags |
+                         kWinParamNavWidth | kWinParamTabPos);
   EXPECT_EQ(w.nav_width, kDefaultNavWidth);
 }
 
@@ -127,7 +128,7 @@ TEST(WindowLine, MalformedNumbersAndRectanglesAreRefused) {
   line.fields[10] = "150";
   WindowDef w = ParseWindowDef(line, "x");
   EXPECT_EQ(w.nav_width, 150u);
-  EXPECT_EQ(w.valid, kWinParamRect | kWinParamNavWidth);
+  EXPECT_EQ(w.valid, kWinParamRect | kWinParamNavWidth | kWinParamTabPos);
 }
 
 TEST(Sitemap, ReadsItemsDepthsAndPropertiesLeniently) {

@@ -105,7 +105,7 @@ TEST(StringPool, NoStringCrossesA4KBlockAndEqualStringsShareAnOffset) {
   }
 }
 
-TEST(UrlTable, RowsAreSortedByKeyAndSkipTheLastFourBytesOfEachBlock) {
+TEST(UrlTable, RowsAreSortedByKeyAndEachFullBlockEndsWithMicrosoftsPadding) {
   std::vector<Topic> topics;
   for (int i = 0; i < 400; ++i) topics.push_back({"p" + std::to_string(i) + ".htm", "", false});
   StringPool pool;
@@ -118,7 +118,21 @@ TEST(UrlTable, RowsAreSortedByKeyAndSkipTheLastFourBytesOfEachBlock) {
            static_cast<std::uint32_t>(t.urltbl[at + 3]) << 24;
   };
   EXPECT_LE(key_at(340 * 12), key_at(4096));
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(t.urltbl[4092 + i], 0);
+  const std::uint8_t padding[4] = {0x00, 0x10, 0x00, 0x00};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(t.urltbl[4092 + i], padding[i]);
+}
+
+TEST(ContentsTree, NodesGoLevelByLevelAndNeverCrossA4KBlock) {
+  // Two books of two and one pages: the top entries first, then each book's pages in turn.
+  EXPECT_EQ(ContentsNodeOffsets({1, 2, 2, 1, 2}),
+            (std::vector<std::uint32_t>{0x1000, 0x1038, 0x104C, 0x101C, 0x1060}));
+  // A list nested without an entry of its own still hangs under the entry before it.
+  EXPECT_EQ(ContentsNodeOffsets({1, 3, 1}), (std::vector<std::uint32_t>{0x1000, 0x1030, 0x101C}));
+  // 204 entries of 20 bytes end at 0x1FF0; the next would cross into the second block.
+  std::vector<std::uint32_t> flat = ContentsNodeOffsets(std::vector<int>(206, 1));
+  EXPECT_EQ(flat[203], 0x1FDCu);
+  EXPECT_EQ(flat[204], 0x2000u);
+  EXPECT_EQ(flat[205], 0x2014u);
 }
 
 TEST(WindowsTable, EntryIs196BytesWithFieldsAtTheirViewerOffsets) {
