@@ -119,6 +119,7 @@ void PrintTo(const ReferenceBook& book, std::ostream* os) { *os << book.name; }
 
 struct Rebuilt {
   BookFiles ms, ours, variant;
+  fs::path ours_book;
 };
 
 // The reference book's pages and sitemaps written to a folder with the project; `variant`
@@ -143,12 +144,13 @@ fs::path WriteSources(const ReferenceBook& ref, const BookFiles& ms, bool varian
   return dir;
 }
 
-BookFiles CompileSources(const fs::path& dir) {
+BookFiles CompileSources(const fs::path& dir, fs::path* book = nullptr) {
   chm::CompileSettings settings;
   settings.level = chm::LzxLevel::kStore;  // the tables do not depend on the level
   settings.unix_time = kFixedTime;
   chm::CompileResult r = chm::CompileProject((dir / "book.hhp").u8string(), settings);
   EXPECT_TRUE(r.ok) << (r.error ? chm::FormatError(*r.error) : "");
+  if (book) *book = fs::u8path(r.book);
   return r.ok ? ReadWithChmlib(r.book) : BookFiles{};
 }
 
@@ -163,7 +165,7 @@ const Rebuilt& Rebuild(const ReferenceBook& ref) {
     return r;
   }
   r.ms = ReadWithChmlib(folder / (std::string(ref.name) + ".chm"));
-  r.ours = CompileSources(WriteSources(ref, r.ms, false));
+  r.ours = CompileSources(WriteSources(ref, r.ms, false), &r.ours_book);
   r.variant = CompileSources(WriteSources(ref, r.ms, true));
   return r;
 }
@@ -179,12 +181,14 @@ class HelpTables : public testing::TestWithParam<ReferenceBook> {
       }
     }
     ms_ = &r.ms;
+    ours_book_ = r.ours_book;
     ours_ = &r.ours;
     variant_ = &r.variant;
   }
   const BookFiles* ms_ = nullptr;
   const BookFiles* ours_ = nullptr;
   const BookFiles* variant_ = nullptr;
+  fs::path ours_book_;
 };
 
 TEST_P(HelpTables, SystemRecordsAreMicrosoftsWithTheDbcsWordOnlyWhenAskedFor) {
@@ -284,6 +288,12 @@ TEST_P(HelpTables, UrlTableBlocksEndAsMicrosoftsDo) {
       EXPECT_EQ(U32(t, end), 0x1000u) << (f == ms_ ? "Microsoft" : "ours") << " at " << end;
     }
   }
+}
+
+TEST_P(HelpTables, RebuiltBookReadsTheSameInLibmspackAnd7Zip) {
+  BookFiles mspack = ReadWithMspack(ours_book_), sevenzip = ReadWith7z(ours_book_);
+  EXPECT_TRUE(mspack == *ours_) << "libmspack";
+  EXPECT_TRUE(sevenzip == *ours_) << "7-Zip";
 }
 
 INSTANTIATE_TEST_SUITE_P(ReferenceBooks, HelpTables, testing::ValuesIn(kBooks),
