@@ -51,20 +51,21 @@ const Fields kBuilderBook = {
     {"reset.header_size", "0x28"},
     {"reset.frame_size", "0x8000"},
     {"system.version", "0x3"},
-    {"system.codes", "10,9,4,2,6,0,1,5,12,13,15"},
+    // No contents or index record: the default window names both files.
+    {"system.codes", "10,9,4,2,6,5,12,13,15"},
     {"system.10", "0x6553F100"},
     {"system.9", "\"HHA Version 4.74.8702\""},
     {"system.4.size", "0x24"},
     {"system.4.lcid", "0x804"},
-    {"system.4.dbcs", "0x1"},
+    {"system.4.dbcs", "0x0"},
     {"system.4.full_text", "0x0"},
     {"system.4.keyword_links", "0x0"},
     {"system.4.associative_links", "0x0"},
     {"system.4.filetime", "0x1DA1747C66D0000"},  // 2023-11-14 22:13:20 UTC as a FILETIME
     {"system.2", "\"chm_about.htm\""},
     {"system.6", "\"book\""},
-    {"system.0", "\"chm_hhc.hhc\""},
-    {"system.1", "\"chm_hhk.hhk\""},
+    {"system.0", "absent"},
+    {"system.1", "absent"},
     {"system.5", "\"chm_window\""},
     {"system.12", "0x0"},
     {"system.13", "#IDXHDR"},
@@ -75,7 +76,7 @@ const Fields kBuilderBook = {
     {"windows.0.unicode", "0x0"},
     {"windows.0.name", "\"chm_window\""},
     {"windows.0.caption", "\"book\""},
-    {"windows.0.valid", "0x132"},
+    {"windows.0.valid", "0x532"},
     {"windows.0.properties", "0x2120"},
     {"windows.0.styles", "0x0"},
     {"windows.0.ex_styles", "0x0"},
@@ -101,6 +102,16 @@ const Fields kBuilderBook = {
     {"idxhdr.topic_count", "0x5"},
     {"idxhdr.folder_images", "0x1"},
     {"idxhdr.unknown_44", "0x1"},
+    {"idxhdr.image_list", "unset"},
+    {"idxhdr.background", "unset"},
+    {"idxhdr.foreground", "unset"},
+    {"idxhdr.font", "unset"},
+    {"idxhdr.window_styles", "unset"},
+    {"idxhdr.ex_window_styles", "unset"},
+    {"idxhdr.unknown_34", "unset"},
+    {"idxhdr.frame_name", "unset"},
+    {"idxhdr.window_name", "unset"},
+    {"idxhdr.merge_count", "0x0"},
     {"topics.count", "5"},
     {"urltbl.rows", "5"},
     {"urltbl.sorted", "yes"},
@@ -128,12 +139,13 @@ const OptionCase kCases[] = {
     {"Traditional Chinese",
      {"Language=0x404 Chinese (Taiwan)"},
      {},
-     {{"itsf.lcid", "0x404"}, {"system.4.lcid", "0x404"}, {"system.4.dbcs", "0x1"}}},
+     {{"itsf.lcid", "0x404"}, {"system.4.lcid", "0x404"}, {"system.4.dbcs", "0x0"}}},
+    {"DBCS asked for", {"DBCS=Yes"}, {}, {{"system.4.dbcs", "0x1"}}},
     {"Japanese", {"Language=0x411"}, {}, {{"itsf.lcid", "0x411"}, {"system.4.lcid", "0x411"}}},
     {"a title and a font",
      {"Title=My Book", "Default Font=SimSun,9,134"},
      {},
-     {{"system.codes", "10,9,4,2,3,16,6,0,1,5,12,13,15"},
+     {{"system.codes", "10,9,4,2,3,16,6,5,12,13,15"},
       {"system.3", "\"My Book\""},
       {"system.16", "\"SimSun,9,134\""}}},
     {"Compatibility 1.0",
@@ -160,6 +172,15 @@ const OptionCase kCases[] = {
       {"windows.0.jump2", "\"\"->\"\""},
       {"idxhdr.topic_count", "0x3"},
       {"idxhdr.folder_images", "0x0"},
+      {"idxhdr.image_list", "\"\""},
+      {"idxhdr.background", "0x0"},
+      {"idxhdr.foreground", "0x0"},
+      {"idxhdr.font", "\"\""},
+      {"idxhdr.window_styles", "0x0"},
+      {"idxhdr.ex_window_styles", "0x0"},
+      {"idxhdr.unknown_34", "0x0"},
+      {"idxhdr.frame_name", "\"\""},
+      {"idxhdr.window_name", "\"\""},
       {"topics.count", "3"},
       {"urltbl.rows", "3"}}},
     {"every window field given",
@@ -188,7 +209,7 @@ const OptionCase kCases[] = {
      {"chm_window=book,\"chm_hhc.hhc\",\"chm_hhk.hhk\",\"chm_about.htm\",,,,,,0x2100,,,,,,,,,,"},
      {{"windows.0.properties", "0x2100"},
       {"windows.0.nav_width", "0x0"},
-      {"windows.0.valid", "0x2"},
+      {"windows.0.valid", "0x402"},
       {"windows.0.buttons", "0x0"},
       {"windows.0.rect", "[0,0,0,0]"},
       {"windows.0.jump2", "\"\"->\"\""}}},
@@ -198,7 +219,7 @@ const OptionCase kCases[] = {
      {{"windows.count", "2"},
       {"windows.1.name", "\"other\""},
       {"windows.1.caption", "\"Other\""},
-      {"windows.1.valid", "0x22"},
+      {"windows.1.valid", "0x422"},
       {"windows.1.nav_width", "0xC8"}}},
 };
 
@@ -314,14 +335,17 @@ TEST(TopicTables, EveryPageWithItsTitleNameAndContentsFlag) {
   struct Row {
     std::string name, title;
     std::uint16_t flags;
+    std::uint32_t toc_offset;  // the node of its contents entry, as in Microsoft's books
   };
+  // The contents: a folder entry (28 bytes at 0x1000) holding both chapters, then the about
+  // page; the folder's children come after the top level.
   const std::vector<Row> expected = {
-      {"a.htm", "Alpha", 6},
-      {Gbk("第二.htm"), Gbk("第二章"), 6},
-      {"chm_about.htm", Gbk("关于"), 6},
-      {"sub/Extra.htm", "Extra", 2},
-      {"chm_hhc.hhc", "", 2},
-      {"chm_hhk.hhk", "", 2},
+      {"a.htm", "Alpha", 6, 0x1030},
+      {Gbk("第二.htm"), Gbk("第二章"), 6, 0x1044},
+      {"chm_about.htm", Gbk("关于"), 6, 0x101C},
+      {"sub/Extra.htm", "Extra", 2, 0},
+      {"chm_hhc.hhc", "", 2, 0},
+      {"chm_hhk.hhk", "", 2, 0},
   };
   ASSERT_EQ(book.topics.size(), expected.size());
   ASSERT_EQ(book.urltbl.size(), expected.size());
@@ -331,7 +355,7 @@ TEST(TopicTables, EveryPageWithItsTitleNameAndContentsFlag) {
     EXPECT_EQ(t.title, expected[i].title) << i;
     EXPECT_EQ(t.title_offset == 0xFFFFFFFFu, expected[i].title.empty()) << i;
     EXPECT_EQ(t.flags, expected[i].flags) << i;
-    EXPECT_EQ(t.toc_offset, 0u) << i;
+    EXPECT_EQ(t.toc_offset, expected[i].toc_offset) << i;
     EXPECT_EQ(t.unknown, 0u) << i;
     // The row this topic names points back at it.
     bool found = false;

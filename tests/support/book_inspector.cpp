@@ -304,6 +304,16 @@ void ReadIdxhdr(InspectedBook* book) {
   f.topic_count = r.U32(0x0C);
   f.folder_images = r.U32(0x1C);
   f.unknown_44 = r.U32(0x44);
+  f.image_list = r.U32(0x14);
+  f.background = r.U32(0x20);
+  f.foreground = r.U32(0x24);
+  f.font = r.U32(0x28);
+  f.window_styles = r.U32(0x2C);
+  f.ex_window_styles = r.U32(0x30);
+  f.unknown_34 = r.U32(0x34);
+  f.frame_name = r.U32(0x38);
+  f.window_name = r.U32(0x3C);
+  f.merge_count = r.U32(0x48);
 }
 
 void ReadTopics(InspectedBook* book) {
@@ -488,6 +498,19 @@ std::map<std::string, std::string> InspectedBook::Fields() const {
   m["idxhdr.topic_count"] = Hex(idxhdr.topic_count);
   m["idxhdr.folder_images"] = Hex(idxhdr.folder_images);
   m["idxhdr.unknown_44"] = Hex(idxhdr.unknown_44);
+  auto property = [&](std::uint32_t v, bool text) {
+    return v == 0xFFFFFFFFu ? std::string("unset") : text ? Quoted(StringAt(v)) : Hex(v);
+  };
+  m["idxhdr.image_list"] = property(idxhdr.image_list, true);
+  m["idxhdr.background"] = property(idxhdr.background, false);
+  m["idxhdr.foreground"] = property(idxhdr.foreground, false);
+  m["idxhdr.font"] = property(idxhdr.font, true);
+  m["idxhdr.window_styles"] = property(idxhdr.window_styles, false);
+  m["idxhdr.ex_window_styles"] = property(idxhdr.ex_window_styles, false);
+  m["idxhdr.unknown_34"] = property(idxhdr.unknown_34, false);
+  m["idxhdr.frame_name"] = property(idxhdr.frame_name, true);
+  m["idxhdr.window_name"] = property(idxhdr.window_name, true);
+  m["idxhdr.merge_count"] = Hex(idxhdr.merge_count);
 
   m["topics.count"] = std::to_string(topics.size());
   for (size_t i = 0; i < topics.size(); ++i) {

@@ -89,6 +89,11 @@ struct IdxhdrFields {
   std::string signature;
   std::uint32_t stamp = 0, unknown_08 = 0, topic_count = 0, folder_images = 0, unknown_44 = 0;
   std::uint32_t size = 0;
+  // The contents file's properties as stored: numbers, or #STRINGS offsets for the strings;
+  // 0xFFFFFFFF is "not set".
+  std::uint32_t image_list = 0, background = 0, foreground = 0, font = 0, window_styles = 0,
+                ex_window_styles = 0, unknown_34 = 0, frame_name = 0, window_name = 0;
+  std::uint32_t merge_count = 0;
 };
 
 struct TopicFields {
