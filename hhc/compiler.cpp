@@ -1,5 +1,6 @@
 #include "hhc/compiler.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -142,7 +143,7 @@ class Compiler {
                      bool utf8_page);
   void WriteSection1Table(const std::string& name, const Bytes& bytes);
   void ReadContentsProperties(const SitemapParams& properties, const std::string& label);
-  void PlaceTopicsInContents();
+  std::vector<std::string> PlaceTopicsInContents();
 
   // A file of section 0, in the order it is written; `bytes` is null for the compressed
   // section, which comes from the spool.
@@ -495,7 +496,9 @@ std::vector<WindowDef> Compiler::AnsiWindows() const {
 
 // Each page in the contents gets the place of its first entry in the contents tree, and a page
 // without a title takes that entry's name, as Microsoft's compiler does.
-void Compiler::PlaceTopicsInContents() {
+// Returns what each entry shows, in the tree's order: its page's title, or its own name when it
+// opens no page.
+std::vector<std::string> Compiler::PlaceTopicsInContents() {
   std::vector<int> depths;
   for (const ContentsEntry& e : contents_entries_) depths.push_back(e.depth);
   std::vector<std::uint32_t> offsets = ContentsNodeOffsets(depths);
@@ -514,13 +517,28 @@ void Compiler::PlaceTopicsInContents() {
       topics_[t].title = contents_entries_[naming_entry[t]].name;
     }
   }
+  std::vector<size_t> tree_order(contents_entries_.size());
+  for (size_t i = 0; i < tree_order.size(); ++i) tree_order[i] = i;
+  std::sort(tree_order.begin(), tree_order.end(),
+            [&](size_t a, size_t b) { return offsets[a] < offsets[b]; });
+  std::vector<std::string> shown;
+  for (size_t i : tree_order) {
+    auto found = topic_by_name_.find(contents_entries_[i].target);
+    shown.push_back(contents_entries_[i].target.empty() || found == topic_by_name_.end()
+                        ? contents_entries_[i].name
+                        : topics_[found->second].title);
+  }
+  return shown;
 }
 
 Bytes Compiler::WriteHelpTables() {
   const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
-  PlaceTopicsInContents();
+  std::vector<std::string> shown_in_contents = PlaceTopicsInContents();
   StringPool strings;
   Bytes windows = BuildWindows(AnsiWindows(), project_.compatibility_1_0, &strings);
+  // #STRINGS in Microsoft's order: the windows' strings, what the contents entries show level
+  // by level (a binary contents tree names its nodes with these), then the other titles.
+  for (const std::string& text : shown_in_contents) strings.Add(text);
   TopicTables topic_tables = BuildTopicTables(topics_, &strings);
   Bytes idxhdr =
       BuildIdxhdr(static_cast<std::uint32_t>(topics_.size()),

@@ -5,6 +5,7 @@
 // named where it is skipped.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -91,6 +92,13 @@ const ReferenceBook kBooks[] = {
      "Help\n\n[WINDOWS]\n$global_ismain=,\"hh_generated_contents.hhc\",\"hh_generated_index."
      "hhk\",,,,,,,0x22520,,0x300e,,,,,,,,0\n\n\n[INFOTYPES]\n",
      false, true, "topic_credits.htm", "Contributors"},
+    {"inno_ISPP",
+     "[OPTIONS]\nCompatibility=1.1 or later\nCompiled file=ispp.chm\nContents "
+     "file=hh_generated_contents.hhc\nDefault Window=$global_ismain\nDefault "
+     "topic=topic_isppoverview.htm\nIndex file=hh_generated_index.hhk\nLanguage=0x409 English "
+     "(United States)\nTitle=Inno Setup Preprocessor Help\n\n[WINDOWS]\n$global_ismain=,\"hh_"
+     "generated_contents.hhc\",\"hh_generated_index.hhk\",,,,,,,0x22520,,0x300e,,,,,,,,0\n",
+     false, false, "topic_isppoverview.htm", "Introduction"},
     {"pboot_help",
      "[OPTIONS]\nCompatibility=1.1 or later\nCompiled file=help.chm\nContents file=help.hhc\n"
      "Default Window=main\nDefault topic=关于我们.htm\nLanguage=0x804 中文(中国)\n"
@@ -235,6 +243,39 @@ TEST_P(HelpTables, TopicsHaveMicrosoftsTitlesFlagsKeysAndContentsPlaces) {
   std::string entry = GetParam().gbk ? Gbk(GetParam().entry_name) : GetParam().entry_name;
   EXPECT_NE(ours.at(retitled).title, entry) << "the page's own title differs from its entry";
   EXPECT_EQ(Topics(*variant_).at(retitled).title, entry) << "an untitled page";
+}
+
+// The strings of #STRINGS in their order, without the padding that keeps each in a 4 KiB block.
+std::vector<std::string> StringList(const InspectedBook& book) {
+  const std::string& s = *book.File("/#STRINGS");
+  std::vector<std::string> list;
+  for (size_t at = 1; at < s.size(); at += list.empty() ? 1 : list.back().size() + 1) {
+    if (s[at] == '\0') {
+      list.emplace_back();  // padding: skipped below
+      continue;
+    }
+    list.emplace_back(s.c_str() + at);
+  }
+  list.erase(std::remove(list.begin(), list.end(), std::string()), list.end());
+  return list;
+}
+
+TEST_P(HelpTables, StringsComeInMicrosoftsOrder) {
+  if (GetParam().merges_a_book) GTEST_SKIP() << "a merged book's entry leads Microsoft's tree";
+  std::vector<std::string> ms = StringList(*ms_);
+  // The file names of context ids ([MAP]/[ALIAS]), which our projects do not have, unless the
+  // window names them too.
+  const WindowFields& w = ms_->windows.at(0);
+  const std::set<std::string> window_strings = {w.name,       w.caption,   w.toc,       w.index,
+                                                w.file,       w.home,      w.jump1_url, w.jump2_url,
+                                                w.jump1_text, w.jump2_text};
+  if (const std::string* ivb = ms_->File("/#IVB")) {
+    for (size_t at = 8; at + 4 <= ivb->size(); at += 8) {
+      const std::string name = ms_->StringAt(U32(*ivb, at));
+      if (!window_strings.count(name)) ms.erase(std::remove(ms.begin(), ms.end(), name), ms.end());
+    }
+  }
+  EXPECT_EQ(StringList(*ours_), ms);
 }
 
 TEST_P(HelpTables, UrlTableBlocksEndAsMicrosoftsDo) {
