@@ -149,6 +149,25 @@ TEST(Sitemap, ReadsItemsDepthsAndPropertiesLeniently) {
   EXPECT_EQ(SitemapParam(m.items[2].params, "local"), "b.htm");
 }
 
+TEST(Sitemap, NumericPropertiesAreHexOrDecimalAnd32BitsAtMost) {
+  const struct {
+    const char* text;
+    bool ok;
+    std::uint32_t value;
+  } cases[] = {{"0x27", true, 0x27},
+               {" 39 ", true, 39},
+               {"0xFFFFFFFF", true, 0xFFFFFFFF},
+               {"0x100000000", false, 0},
+               {"-1", false, 0},
+               {"0x2q", false, 0},
+               {"", false, 0}};
+  for (const auto& c : cases) {
+    std::uint32_t v = 0;
+    EXPECT_EQ(ParseSitemapNumber(c.text, &v), c.ok) << c.text;
+    if (c.ok) EXPECT_EQ(v, c.value) << c.text;
+  }
+}
+
 TEST(Sitemap, UnbalancedListsAndUnterminatedMarkupAreRefused) {
   EXPECT_EQ(CodeOf([] { ParseSitemap("<UL><UL></UL>", "t"); }), ErrorCode::kBadSitemap);
   EXPECT_EQ(CodeOf([] { ParseSitemap("<UL></UL></UL>", "t"); }), ErrorCode::kBadSitemap);
