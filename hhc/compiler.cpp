@@ -180,6 +180,7 @@ class Compiler {
   std::vector<ContentsEntry> contents_entries_;
   std::optional<ContentsProperties> contents_properties_;
   std::unordered_map<std::string, size_t> topic_by_name_;  // folded name -> index in topics_
+  std::unordered_set<std::string> sitemap_names_;          // folded names of both sitemaps
   std::vector<WindowDef> windows_;
   std::vector<Topic> topics_;
   std::vector<Section1File> section1_;
@@ -456,6 +457,9 @@ void Compiler::StreamOne(size_t index) {
     }
     if (in.bad()) Fail(ErrorCode::kFileUnreadable, name);
   }
+  // The sitemaps are topics too, but not part of the contents; like Microsoft's compiler we list
+  // them where they come among the project's files.
+  if (sitemap_names_.count(LowerAscii(name))) topics_.push_back(Topic{ansi, std::string(), false});
   result_->input_bytes += entry.length;
   if (entry.length == 0) {
     empty_files_.push_back(entry.name);
@@ -467,13 +471,13 @@ void Compiler::StreamOne(size_t index) {
 void Compiler::StreamFiles(const fs::path& book) {
   content_ = std::make_unique<ContentSpool>(book);
   encoder_ = std::make_unique<LzxEncoder>(settings_.level, content_.get());
-  for (size_t i = 0; i < files_->size(); ++i) StreamOne(i);  // links may add files as we go
-  // The sitemaps are topics too, but not part of the contents.
   for (const std::string* sitemap : {&project_.contents_file, &project_.index_file}) {
     std::string name;
-    if (sitemap->empty() || !NormaliseRelativePath(*sitemap, &name)) continue;
-    topics_.push_back(Topic{Ansi(name, name), std::string(), false});
+    if (!sitemap->empty() && NormaliseRelativePath(*sitemap, &name)) {
+      sitemap_names_.insert(LowerAscii(name));
+    }
   }
+  for (size_t i = 0; i < files_->size(); ++i) StreamOne(i);  // links may add files as we go
   result_->stored_files = files_->size();
 }
 

@@ -318,8 +318,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, ProjectOptions, ::testing::ValuesIn(kCases),
 namespace chm_test {
 namespace {
 
-// #TOPICS in the order the files were stored, each row reaching its name through #URLTBL and
-// #URLSTR and its title through #STRINGS; pages the contents lists are flagged as such.
+// #TOPICS in the order the files were stored (the sitemaps among them), each row reaching its name
+// through #URLTBL and #URLSTR and its title through #STRINGS; pages the contents lists are flagged
+// as such.
 TEST(TopicTables, EveryPageWithItsTitleNameAndContentsFlag) {
   const fs::path dir = FreshFolder("topics");
   WriteProject(dir, "book",
@@ -343,9 +344,9 @@ TEST(TopicTables, EveryPageWithItsTitleNameAndContentsFlag) {
       {"a.htm", "Alpha", 6, 0x1030},
       {Gbk("第二.htm"), Gbk("第二章"), 6, 0x1044},
       {"chm_about.htm", Gbk("关于"), 6, 0x101C},
-      {"sub/Extra.htm", "Extra", 2, 0},
       {"chm_hhc.hhc", "", 2, 0},
       {"chm_hhk.hhk", "", 2, 0},
+      {"sub/Extra.htm", "Extra", 2, 0},
   };
   ASSERT_EQ(book.topics.size(), expected.size());
   ASSERT_EQ(book.urltbl.size(), expected.size());
