@@ -689,6 +689,7 @@ void Compiler::WriteContainer(const fs::path& book, const std::vector<Section0Pi
   }
   // Read back before it takes the book's name: a fault of ours fails here, not in a reader.
   out.Close();
+  if (settings_.written) settings_.written(out.temporary_path());
   SelfCheckBook(out.temporary_path(), book.u8string(), expected);
   out.Commit();
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +17,9 @@ namespace chm {
 struct CompileSettings {
   LzxLevel level = LzxLevel::kNormal;
   std::optional<std::uint64_t> unix_time;  // build time to record; now when absent
+  // Called with the temporary file once the whole book is written and closed, before it is read
+  // back and takes the book's name. Tests damage the file here as a faulty writer would.
+  std::function<void(const std::filesystem::path& temporary)> written;
 };
 
 struct CompileResult {

@@ -29,23 +29,32 @@ std::string Gbk(const std::string& utf8);
 // Splits a generated file at CR LF; the file must end in CR LF.
 std::vector<std::string> SplitCrLf(const std::string& bytes);
 
-// Code page 936 through iconv, with the system requests recorded instead of made.
+// Code page 936 through iconv, with the system requests recorded instead of made: each kind in
+// its own list, and all of them in `calls` in the order they were made.
 class RecordingPlatform : public PosixBookPlatform {
  public:
   RecordingPlatform() : PosixBookPlatform(std::string()) {}
   void ShowMessage(const std::string& text, const std::string& title) override {
     messages.push_back(title + "|" + text);
+    calls.push_back("message " + title + "|" + text);
   }
-  void ReportError(const std::string& message) override { errors.push_back(message); }
-  void OpenWithShell(const std::string& path) override { opened.push_back(path); }
+  void ReportError(const std::string& message) override {
+    errors.push_back(message);
+    calls.push_back("error " + message);
+  }
+  void OpenWithShell(const std::string& path) override {
+    opened.push_back(path);
+    calls.push_back("open " + path);
+  }
   bool StartCompiler(const std::string& project, std::string& reason) override {
     started.push_back(project);
+    calls.push_back("start " + project);
     reason = "no compiler in this test";
     return start_succeeds;
   }
 
   bool start_succeeds = true;
-  std::vector<std::string> messages, errors, opened, started;
+  std::vector<std::string> messages, errors, opened, started, calls;
 };
 
 }  // namespace testing_support

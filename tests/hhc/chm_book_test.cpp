@@ -146,6 +146,31 @@ void CheckDeepDirectory(const std::string& tag, int files, std::uint32_t expecte
   fs::remove_all(dir);
 }
 
+// Hundreds of names over several listing chunks, found one at a time as a viewer finds a page:
+// names in Chinese (bytes above 0x7F, which sort after every ASCII byte), names that differ from
+// others only in letters of another case at the same place, and names that are prefixes of
+// others, in folders and out.
+TEST(Book, EveryNameOfAManyChunkBookIsFoundOneByOne) {
+  const fs::path dir = FreshFolder("by_name");
+  const char* const kWords[] = {"章节", "附录", "图", "Zeta", "zulu", "Alpha", "a", "_x", "第一章"};
+  std::vector<Chapter> chapters;
+  for (int i = 0; i < 200; ++i) {
+    const std::string word = kWords[i % 9];
+    const std::string n = std::to_string(i);
+    for (const std::string& name :
+         {word + n + ".htm", word + n + ".html", (i % 2 ? "Sub/" : "子目录/") + word + n,
+          "m/" + std::string(i % 3 ? "Q" : "q") + n + word}) {
+      chapters.push_back({name, name, "<p>" + name + "</p>"});
+    }
+  }
+  WriteProject(dir, "names", chapters);
+  const fs::path book = Compile(dir, "names");
+  EXPECT_GE(ReadDirectoryShape(book).chunks, 5u);  // four listing chunks and their index
+  BookFiles expected;
+  for (const Chapter& c : chapters) expected["/" + c.file] = c.body;
+  ExpectEveryNameFound(book, expected);
+}
+
 TEST(Book, TwoLevelsOfIndexChunksAreReadable) { CheckDeepDirectory("depth3", 120, 3); }
 TEST(Book, ThreeLevelsOfIndexChunksAreReadable) { CheckDeepDirectory("depth4", 1000, 4); }
 

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "hhc/compiler.h"
-#include "itsf/book_output.h"
 #include "itsf/error.h"
 #include "itsf/self_check.h"
 #include "lzx/encoder.h"
@@ -233,28 +232,30 @@ TEST(SelfCheck, FailureNamesTheBookAndWhatWasFound) {
   EXPECT_NO_THROW(chm::SelfCheckBook(book, "book.chm", expected));
 }
 
-// The compiler's order: write to the temporary name, close, check, rename. A failed check
-// must leave the earlier book as it was and no temporary file behind.
+// The compiler's order: write to the temporary name, close, check, rename. A book damaged after
+// it was written must fail the compile, leave the earlier book as it was and no temporary file.
 TEST(SelfCheck, FailedCheckLeavesTheOldBookAndNoTemporaryFile) {
   const fs::path dir = FreshFolder("self_check_old_book");
   const fs::path book = CompileBook(dir, TextChapters(2, 300));
-  const chm::BookExpectation expected = ExpectationFromChmlib(book);
   const Image old_book = ReadImage(book);
-  Image damaged = old_book;
-  damaged[ContentStart(book, damaged) + 9] ^= 1;
-  bool failed = false;
+  WriteBytes(dir / "ch0.htm", "<html><body>a new first chapter</body></html>");
+  chm::CompileSettings settings;
+  settings.unix_time = 1700000001;
   fs::path temporary;
-  try {
-    chm::BookOutput out(book);
-    temporary = out.temporary_path();
-    out.Write(damaged);
-    out.Close();
-    chm::SelfCheckBook(out.temporary_path(), book.u8string(), expected);
-    out.Commit();
-  } catch (const chm::CompileFailure&) {
-    failed = true;
-  }
-  EXPECT_TRUE(failed);
+  settings.written = [&](const fs::path& written) {
+    temporary = written;
+    Image image = ReadImage(written);
+    image[ContentStart(written, image) + 9] ^= 1;
+    WriteBytes(written, std::string(image.begin(), image.end()));
+  };
+  const chm::CompileResult r = chm::CompileProject((dir / "chm_hhp.hhp").u8string(), settings);
+  EXPECT_FALSE(temporary.empty());
+  EXPECT_NE(temporary, book);
+  ASSERT_FALSE(r.ok);
+  ASSERT_TRUE(r.error.has_value());
+  EXPECT_EQ(r.error->code, chm::ErrorCode::kBookUnwritable);
+  EXPECT_NE(chm::FormatError(*r.error).find("self-check: frame"), std::string::npos)
+      << chm::FormatError(*r.error);
   EXPECT_TRUE(ReadImage(book) == old_book);
   EXPECT_EQ(temporary.parent_path(), book.parent_path());
   EXPECT_FALSE(fs::exists(temporary));

@@ -237,6 +237,56 @@ BookFiles ReadWith7z(const fs::path& book) {
   return files;
 }
 
+namespace {
+
+void Report(const char* reader, const std::vector<std::string>& missed, size_t total) {
+  if (missed.empty()) return;
+  std::string first;
+  for (size_t i = 0; i < missed.size() && i < 5; ++i) first += " " + missed[i];
+  ADD_FAILURE() << reader << " misses or misreads " << missed.size() << " of " << total
+                << " names, among them" << first;
+}
+
+}  // namespace
+
+void ExpectEveryNameFound(const fs::path& book, const BookFiles& expected) {
+  std::vector<std::string> chmlib_missed, mspack_missed;
+  chmFile* h = chm_open(book.c_str());
+  ASSERT_NE(h, nullptr) << "chmlib cannot open " << book;
+  for (const auto& [name, content] : expected) {
+    chmUnitInfo ui;
+    std::string got;
+    if (chm_resolve_object(h, name.c_str(), &ui) == CHM_RESOLVE_SUCCESS) {
+      got.resize(ui.length);
+      if (ui.length > 0) {
+        chm_retrieve_object(h, &ui, reinterpret_cast<unsigned char*>(got.data()), 0,
+                            static_cast<LONGINT64>(ui.length));
+      }
+    }
+    if (got != content) chmlib_missed.push_back(name);
+  }
+  chm_close(h);
+
+  mschm_decompressor* d = mspack_create_chm_decompressor(nullptr);
+  mschmd_header* header = d->fast_open(d, const_cast<char*>(book.c_str()));
+  ASSERT_NE(header, nullptr) << "libmspack cannot open " << book;
+  const fs::path out = fs::temp_directory_path() / ("mspack_one_" + std::to_string(getpid()));
+  for (const auto& [name, content] : expected) {
+    mschmd_file file{};
+    const int r = d->fast_find(d, header, const_cast<char*>(name.c_str()), &file, sizeof file);
+    if (r != MSPACK_ERR_OK || file.section == nullptr ||
+        d->extract(d, &file, const_cast<char*>(out.c_str())) != MSPACK_ERR_OK ||
+        ReadBytes(out) != content) {
+      mspack_missed.push_back(name);
+    }
+  }
+  fs::remove(out);
+  d->close(d, header);
+  mspack_destroy_chm_decompressor(d);
+  Report("chmlib's chm_resolve_object", chmlib_missed, expected.size());
+  Report("libmspack's fast_find", mspack_missed, expected.size());
+}
+
 DirectoryShape ReadDirectoryShape(const fs::path& book) {
   std::string b = ReadBytes(book);
   auto u32 = [&](size_t at) {

@@ -55,6 +55,12 @@ BookFiles ReadWithMspack(const fs::path& book);
 // 7-Zip: "7z t" must say "Everything is Ok"; then "7z x" into a folder.
 BookFiles ReadWith7z(const fs::path& book);
 
+// Each stored name ("/..." -> expected content) looked up on its own, as a viewer opening one
+// page does: through chmlib's chm_resolve_object, and through libmspack's fast_find on a header
+// from fast_open (which reads no listing, so the look-up goes through the index chunks and the
+// quickrefs). Fails the current test naming how many names each reader missed or misread.
+void ExpectEveryNameFound(const fs::path& book, const BookFiles& expected);
+
 // ITSP fields of the book's directory.
 struct DirectoryShape {
   std::uint32_t depth = 0, root = 0, chunks = 0;
