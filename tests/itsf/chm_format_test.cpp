@@ -4,6 +4,7 @@
 #include "help/tables.h"
 #include "itsf/container.h"
 #include "itsf/directory.h"
+#include "tests/support/chm_support.h"
 
 namespace chm {
 namespace {
@@ -26,9 +27,21 @@ TEST(EncInt, MostSignificantGroupFirstAsInMicrosoftsDirectory) {
   EXPECT_EQ(Enc(0xFFFFFFFFFFull).size(), EncIntSize(0xFFFFFFFFFFull));
 }
 
+// Keys read from books made by Microsoft's compiler; the Chinese names are GBK bytes there.
 TEST(UrlKey, MatchesMicrosoftsKeyAndIgnoresCaseAndSeparatorKind) {
-  EXPECT_EQ(UrlKey("blank.html"), 0xAA644A21u);
+  const struct {
+    const char* name;
+    std::uint32_t key;
+  } kMicrosoft[] = {
+      {"blank.html", 0xAA644A21u},         {"hh_contents.hhc", 0x7B044A16u},
+      {"topic_myprog.htm", 0xFC6A1A4Du},   {"topic_current-translation.htm", 0x47A0F360u},
+      {"topic_filesize.htm", 0x19A5C640u}, {"API接口.htm", 0xE076F3FEu},
+      {"IF语句.htm", 0xD034BB52u},         {"Loop循环语句.htm", 0x87A35821u},
+      {"主要功能.htm", 0x2504AEB5u},
+  };
+  for (const auto& k : kMicrosoft) EXPECT_EQ(UrlKey(chm_test::Gbk(k.name)), k.key) << k.name;
   EXPECT_EQ(UrlKey("BLANK.HTML"), UrlKey("blank.html"));
+  EXPECT_EQ(UrlKey("Zz.htm"), UrlKey("zZ.htm"));
   EXPECT_EQ(UrlKey("a\\b.htm"), UrlKey("a/b.htm"));
 }
 
