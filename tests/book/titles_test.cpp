@@ -3,6 +3,7 @@
 
 #include "book/titles.h"
 #include "book_test_support.h"
+#include "text/unicode_case.h"
 
 using namespace testing_support;
 
@@ -31,6 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"upper-case tags and capitals", "<HTML>\r\n<TITLE>Hello World</TITLE>\r\n",
                   "hello world"},
         TitleCase{"mixed-case tags", "<TiTlE>Mixed</tItLe>", "mixed"},
+        TitleCase{"both ends of the alphabet", "<TITLE>AZ Zoo az</TITLE>", "az zoo az"},
         TitleCase{"title spanning lines keeps the rest of the first line",
                   "<title>First part\r\nsecond part</title>\r\n", "first part"},
         TitleCase{"empty title", "<title></title>\r\n", ""},
@@ -80,6 +82,23 @@ TEST(TitleEncodings, UnreadableChapterIsAFailureWithAReason) {
   std::string title, reason;
   EXPECT_FALSE(book::ReadChapterTitle(p, "/nonexistent/folder/c.htm", title, reason));
   EXPECT_FALSE(reason.empty());
+}
+
+// The case table at the ends of each range it maps, and the letters inside a range it must skip.
+TEST(LowerCase, EveryRangeOfTheTableFromEndToEnd) {
+  const std::pair<char32_t, char32_t> kPairs[] = {
+      {U'A', U'a'},   {U'Z', U'z'},   {U'@', U'@'},   {U'[', U'['},   {U'À', U'à'},   {U'Þ', U'þ'},
+      {U'×', U'×'},   {U'ß', U'ß'},   {U'Ā', U'ā'},   {U'ā', U'ā'},   {U'İ', U'İ'},   {U'Ĺ', U'ĺ'},
+      {U'Ň', U'ň'},   {U'Ÿ', U'ÿ'},   {U'Ž', U'ž'},   {U'ſ', U'ſ'},   {U'Ά', U'ά'},   {U'Έ', U'έ'},
+      {U'Ί', U'ί'},   {U'Ό', U'ό'},   {U'Ύ', U'ύ'},   {U'Ώ', U'ώ'},   {U'Α', U'α'},   {U'Ϋ', U'ϋ'},
+      {0x3A2, 0x3A2}, {U'Ѐ', U'ѐ'},   {U'Џ', U'џ'},   {U'А', U'а'},   {U'Я', U'я'},   {U'Ⅰ', U'ⅰ'},
+      {U'Ⅿ', U'ⅿ'},   {U'Ａ', U'ａ'}, {U'Ｚ', U'ｚ'}, {U'［', U'［'}, {U'中', U'中'},
+  };
+  for (const auto& [upper, lower] : kPairs) {
+    EXPECT_EQ(static_cast<std::uint32_t>(book::LowerCodePoint(upper)),
+              static_cast<std::uint32_t>(lower))
+        << std::hex << static_cast<std::uint32_t>(upper);
+  }
 }
 
 TEST(TextBetweenRule, CutsBetweenMarkers) {
