@@ -185,11 +185,11 @@ const OptionCase kCases[] = {
       {"urltbl.rows", "3"}}},
     {"every window field given",
      {},
-     {"chm_window=\"Cap\",\"chm_hhc.hhc\",\"chm_hhk.hhk\",\"a.htm\",\"b.htm\",\"a.htm\",\"J1\","
+     {"chm_window=\"Cap\",\"chm_hhc.hhc\",\"chm_hhk.hhk\",\"a.htm\",\"b.htm#end\",\"a.htm\",\"J1\","
       "\"b.htm\",\"J2\",0x60,150,0x3006,[1,2,3,4],0x10000,0x100,3,1,2,1,7"},
      {{"windows.0.caption", "\"Cap\""},
       {"windows.0.file", "\"a.htm\""},
-      {"windows.0.home", "\"b.htm\""},
+      {"windows.0.home", "\"b.htm#end\""},
       {"windows.0.jump1", "\"J1\"->\"a.htm\""},
       {"windows.0.jump2", "\"J2\"->\"b.htm\""},
       {"windows.0.properties", "0x60"},
@@ -324,7 +324,7 @@ namespace {
 TEST(TopicTables, EveryPageWithItsTitleNameAndContentsFlag) {
   const fs::path dir = FreshFolder("topics");
   WriteProject(dir, "book",
-               {{"a.htm", "A", "<title>Alpha</title><a href=\"sub/Extra.htm\">x</a>"},
+               {{"Caps.htm", "A", "<title>Alpha</title><a href=\"sub/Extra.htm\">x</a>"},
                 {"第二.htm", "B", Gbk("<html><title>第二章</title></html>")}});
   WriteBytes(dir / "sub/Extra.htm", "<title>Extra</title>");
   chm::CompileSettings settings;
@@ -341,7 +341,7 @@ TEST(TopicTables, EveryPageWithItsTitleNameAndContentsFlag) {
   // The contents: a folder entry (28 bytes at 0x1000) holding both chapters, then the about
   // page; the folder's children come after the top level.
   const std::vector<Row> expected = {
-      {"a.htm", "Alpha", 6, 0x1030},
+      {"Caps.htm", "Alpha", 6, 0x1030},
       {Gbk("第二.htm"), Gbk("第二章"), 6, 0x1044},
       {"chm_about.htm", Gbk("关于"), 6, 0x101C},
       {"chm_hhc.hhc", "", 2, 0},

@@ -171,6 +171,29 @@ TEST(Book, EveryNameOfAManyChunkBookIsFoundOneByOne) {
   ExpectEveryNameFound(book, expected);
 }
 
+// chmlib refuses names over 512 bytes with their leading '/': 511 bytes of name are stored and
+// found, one more is refused naming the file.
+TEST(Book, NamesUpToTheReadersLimitAreStoredAndLongerOnesRefused) {
+  const std::string folders = std::string(200, 'd') + "/" + std::string(200, 'e') + "/";
+  for (size_t length : {511u, 512u}) {
+    const fs::path dir = FreshFolder("long_name");
+    const std::string name = folders + std::string(length - folders.size() - 4, 'f') + ".htm";
+    ASSERT_EQ(name.size(), length);
+    WriteProject(dir, "long", {{name, "long", "<p>long</p>"}});
+    chm::CompileSettings settings;
+    settings.unix_time = kFixedTime;
+    const chm::CompileResult r = chm::CompileProject((dir / "chm_hhp.hhp").u8string(), settings);
+    if (length == 511) {
+      ASSERT_TRUE(r.ok) << chm::FormatError(*r.error);
+      ExpectEveryNameFound(dir / "long.chm", {{"/" + name, "<p>long</p>"}});
+    } else {
+      ASSERT_FALSE(r.ok);
+      EXPECT_EQ(r.error->code, chm::ErrorCode::kTooLarge);
+      EXPECT_EQ(r.error->file, name);
+    }
+  }
+}
+
 TEST(Book, TwoLevelsOfIndexChunksAreReadable) { CheckDeepDirectory("depth3", 120, 3); }
 TEST(Book, ThreeLevelsOfIndexChunksAreReadable) { CheckDeepDirectory("depth4", 1000, 4); }
 

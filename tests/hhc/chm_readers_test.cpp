@@ -99,11 +99,20 @@ TEST(ProjectReader, RefusesWindowLinesWithTooFewFields) {
             ErrorCode::kBadWindow);
 }
 
-TEST(ProjectReader, RefusesTextBeforeAnySectionAndOptionsWithoutValue) {
-  EXPECT_EQ(CodeOf([] { ParseProject("hello\r\n[OPTIONS]\r\n", "x"); }),
-            ErrorCode::kBadProjectLine);
-  EXPECT_EQ(CodeOf([] { ParseProject("[OPTIONS]\r\nTitle\r\n", "x"); }),
-            ErrorCode::kBadProjectLine);
+TEST(ProjectReader, RefusesTextBeforeAnySectionOptionsWithoutValueAndBadLanguages) {
+  for (const char* text : {"hello\r\n[OPTIONS]\r\n", "[OPTIONS]\r\nTitle\r\n",
+                           "[OPTIONS]\r\nLanguage=0x804x\r\n", "[OPTIONS]\r\nLanguage=0\r\n",
+                           "[OPTIONS]\r\nLanguage=0x10000\r\n", "[OPTIONS]\r\nLanguage=\r\n"}) {
+    EXPECT_EQ(CodeOf([text] { ParseProject(text, "x"); }), ErrorCode::kBadProjectLine) << text;
+  }
+  // The code page's name may follow the number after a blank.
+  EXPECT_EQ(ParseProject("[OPTIONS]\r\nLanguage=2052 Chinese\r\n", "x").lcid, 0x804u);
+}
+
+// Notepad saves with a UTF-8 byte-order mark.
+TEST(ProjectReader, SkipsAByteOrderMark) {
+  const Project p = ParseProject("\xEF\xBB\xBF[OPTIONS]\r\nTitle=t\r\n", "x");
+  EXPECT_EQ(p.title, "t");
 }
 
 TEST(WindowLine, QuotedAndBareFieldsCommasInsideQuotesAndBrackets) {

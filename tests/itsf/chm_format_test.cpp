@@ -1,6 +1,8 @@
 // Byte-level structures checked against values seen in files made by other compilers.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "help/tables.h"
 #include "itsf/container.h"
 #include "itsf/directory.h"
@@ -133,6 +135,14 @@ TEST(UrlTable, RowsAreSortedByKeyAndEachFullBlockEndsWithMicrosoftsPadding) {
   EXPECT_LE(key_at(340 * 12), key_at(4096));
   const std::uint8_t padding[4] = {0x00, 0x10, 0x00, 0x00};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(t.urltbl[4092 + i], padding[i]);
+  // #URLSTR is read block by block too: no entry (two DWORDs and the name) crosses a block.
+  ASSERT_GT(t.urlstr.size(), 4096u);
+  for (size_t row = 0; row < 400; ++row) {
+    const size_t at = row * 12 + (row / 341) * 4;
+    const std::uint32_t entry = key_at(at + 8);
+    const size_t end = entry + 8 + std::strlen(reinterpret_cast<const char*>(&t.urlstr[entry + 8]));
+    EXPECT_EQ(entry / 4096, end / 4096) << "row " << row;
+  }
 }
 
 TEST(ContentsTree, NodesGoLevelByLevelAndNeverCrossA4KBlock) {

@@ -171,6 +171,21 @@ TEST(SelfCheck, DirectoryEntryPointingElsewhereIsCaught) {
   EXPECT_EQ(fault, "two files overlap in the compressed section");
 }
 
+TEST(SelfCheck, NameOutOfOrderAndWrongQuickrefAreCaught) {
+  const fs::path book = CompileBook(FreshFolder("self_check_order"), TextChapters(5, 30));
+  const chm::BookExpectation expected = ExpectationFromChmlib(book);
+  Image damaged = ReadImage(book);
+  // "/ch2.htm" becomes "/ch0.htm", after "/ch1.htm".
+  const std::size_t at = OffsetFieldOf(damaged, "/ch2.htm") - 6;
+  ASSERT_EQ(damaged[at], '2');
+  damaged[at] = '0';
+  EXPECT_EQ(Check(damaged, expected), "name /ch0.htm out of order");
+  // A quickref that points elsewhere misleads libmspack's look-up; nothing else reads it.
+  Image bad_quickref = ReadImage(book);
+  bad_quickref[kChunkStart + 0x1000 - 4] ^= 2;
+  EXPECT_EQ(Check(bad_quickref, expected), "bad quickref in chunk 0");
+}
+
 // Enough long names for index chunks over several listing chunks; the root is damaged.
 TEST(SelfCheck, BrokenIndexChunkIsCaught) {
   const std::string folder = std::string(200, 'd') + "/";

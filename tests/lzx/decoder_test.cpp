@@ -245,6 +245,26 @@ TEST(LzxDecoder, BlockAcrossResetAndBlockLongerThanTheStreamFail) {
   }
 }
 
+// A code whose lengths leave codes unused is refused, as chmlib and libmspack refuse it: one
+// symbol of length 1 in the pretree.
+TEST(LzxDecoder, IncompleteCodeIsRefused) {
+  chm::LzxResult r;
+  chm::LzxBitWriter bits(&r.bytes);
+  bits.PutBits(0, 1);
+  bits.PutBits(chm::kLzxVerbatim, 3);
+  bits.PutBits(100, 24);
+  bits.PutBits(1, 4);
+  for (int s = 1; s < chm::kLzxPretreeSymbols; ++s) bits.PutBits(0, 4);
+  for (int k = 0; k < 64; ++k) bits.PutBits(0, 16);
+  bits.AlignToWord();
+  r.frame_offsets = {0};
+  std::vector<std::uint8_t> out;
+  std::string error;
+  EXPECT_FALSE(
+      chm::DecodeLzxStream(r.bytes.data(), r.bytes.size(), r.frame_offsets, 2, &out, &error));
+  EXPECT_NE(error.find("incomplete pretree"), std::string::npos) << error;
+}
+
 TEST(LzxDecoder, DamagedOrShortenedStreamsFailCleanly) {
   const auto data = HtmlLike(3 * kFrame + 500, 3);
   const chm::LzxResult r = chm::CompressLzx(data.data(), data.size(), LzxLevel::kNormal);
