@@ -46,6 +46,18 @@ void PutIndexGuid(Bytes* b) {
 
 }  // namespace
 
+CharacterSort SortOf1252(std::uint8_t c) {
+  static const Bytes table = [] {
+    Bytes t;
+    PutHex(&t, kCharactersLowerHalf);
+    PutHex(&t, kCharacters1252UpperHalf);
+    return t;
+  }();
+  const std::uint8_t* r = &table[c * 10u];
+  return CharacterSort{static_cast<std::uint16_t>(r[4] | r[5] << 8),
+                       static_cast<std::uint16_t>(r[2] | r[3] << 8)};
+}
+
 bool HasSearchObjects(unsigned code_page) { return code_page == 1252 || code_page == 936; }
 
 Bytes BuildSearchObjects(unsigned code_page, std::uint32_t lcid,

@@ -133,7 +133,7 @@ Bytes BuildSystem(const SystemInfo& info, const Bytes& idxhdr) {
     PutU32(&data, info.lcid);
     PutU32(&data, info.dbcs ? 1 : 0);
     PutU32(&data, info.full_text_search ? 1 : 0);
-    PutU32(&data, 0);  // no keyword links
+    PutU32(&data, info.keyword_links ? 1 : 0);
     PutU32(&data, 0);  // no associative links
     PutU64(&data, (info.unix_time + kFiletimeUnixEpoch) * 10000000ull);
     PutU32(&data, 0);
@@ -148,6 +148,7 @@ Bytes BuildSystem(const SystemInfo& info, const Bytes& idxhdr) {
   if (!info.contents_file.empty()) PutStringRecord(&b, 0, info.contents_file);
   if (!info.index_file.empty()) PutStringRecord(&b, 1, info.index_file);
   if (!info.default_window.empty()) PutStringRecord(&b, 5, info.default_window);
+  if (info.keyword_links) PutDwordRecord(&b, 7, info.index_key);
   PutDwordRecord(&b, 12, 0);  // information types
   PutRecord(&b, 13, idxhdr);
   PutDwordRecord(&b, 15, 0);  // information-type checksum

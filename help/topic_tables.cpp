@@ -14,6 +14,7 @@ constexpr size_t kUrlTblRowsPerBlock = kBlock / kUrlTblRowSize;  // 341, then 4 
 constexpr std::uint32_t kUrlTblBlockPadding = 0x1000;
 constexpr std::uint16_t kTopicInContents = 6;
 constexpr std::uint16_t kTopicNotInContents = 2;
+constexpr std::uint16_t kTopicAnchor = 0;
 
 constexpr std::uint32_t kFirstContentsNode = 0x1000;
 constexpr std::uint32_t kContentsLeafSize = 20;
@@ -97,7 +98,9 @@ TopicTables BuildTopicTables(const std::vector<Topic>& topics, StringPool* strin
     PutU32(&t.topics, topics[i].contents_node);
     PutU32(&t.topics, topics[i].title.empty() ? 0xFFFFFFFFu : strings->Add(topics[i].title));
     PutU32(&t.topics, row_offset[i]);
-    PutU16(&t.topics, topics[i].in_contents ? kTopicInContents : kTopicNotInContents);
+    PutU16(&t.topics, topics[i].anchor        ? kTopicAnchor
+                      : topics[i].in_contents ? kTopicInContents
+                                              : kTopicNotInContents);
     PutU16(&t.topics, 0);
   }
   return t;

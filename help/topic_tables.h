@@ -22,6 +22,7 @@ struct Topic {
   std::string name;   // stored name without the leading '/', code page bytes
   std::string title;  // page title, code page bytes; empty = none
   bool in_contents = false;
+  bool anchor = false;  // a place inside a page ("a.htm#part") that the index file links to
   // Where the topic's contents entry sits in the binary contents tree (#TOCIDX), 0 = none.
   std::uint32_t contents_node = 0;
 };

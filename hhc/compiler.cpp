@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "help/fulltext_index.h"
+#include "help/keyword_index.h"
 #include "help/search_objects.h"
 #include "help/tables.h"
 #include "help/window_def.h"
@@ -153,6 +154,8 @@ class Compiler {
   };
   std::vector<WindowDef> AnsiWindows() const;
   Bytes WriteHelpTables();
+  KeywordIndex BuildBinaryIndex();
+  void AddAnchorTopics();
   void FinishContent();
   Bytes BuildSystemTable(const fs::path& book, const Bytes& idxhdr) const;
   std::vector<Section0Piece> LayOutSection0(const Bytes& system);
@@ -181,12 +184,19 @@ class Compiler {
   std::optional<ContentsProperties> contents_properties_;
   std::unordered_map<std::string, size_t> topic_by_name_;  // folded name -> index in topics_
   std::unordered_set<std::string> sitemap_names_;          // folded names of both sitemaps
+  struct IndexEntry {
+    std::string name;                  // keyword, code page bytes
+    std::vector<std::string> targets;  // folded stored names, with the anchor if any
+  };
+  std::vector<IndexEntry> index_entries_;
+  bool index_is_flat_ = true;  // no nested keywords, no "See Also"
   std::vector<WindowDef> windows_;
   std::vector<Topic> topics_;
   std::vector<Section1File> section1_;
   std::vector<std::string> empty_files_;
   std::unique_ptr<ContentSpool> content_;
   std::unique_ptr<LzxEncoder> encoder_;
+  bool keyword_links_ = false;             // the book has a binary keyword index
   std::unique_ptr<FullTextIndex> search_;  // when the project asks for full-text search
   std::string buffer_;
   std::uint64_t unix_time_ = 0;
@@ -225,11 +235,6 @@ void Compiler::ReadProject() {
     result_->warnings.push_back(Label(project_path_) +
                                 ": Binary TOC=Yes: no binary contents (#TOCIDX) is built; the "
                                 "viewer reads the contents file instead");
-  }
-  if (project_.binary_index && project_.binary_index_stated) {
-    result_->warnings.push_back(Label(project_path_) +
-                                ": Binary Index=Yes: no binary keyword index is built; the "
-                                "viewer reads the index file instead");
   }
   if (project_.full_text_search) {
     search_ = std::make_unique<FullTextIndex>(project_.code_page, project_.lcid);
@@ -310,6 +315,10 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
   if (is_contents) ReadContentsProperties(map.properties, name);
   for (const SitemapItem& item : map.items) {
     ContentsEntry entry{item.depth, std::string(), SitemapParam(item.params, "Name")};
+    IndexEntry keyword{SitemapParam(item.params, "Name"), {}};
+    if (!is_contents && (item.depth > 1 || !SitemapParam(item.params, "See Also").empty())) {
+      index_is_flat_ = false;
+    }
     for (const auto& [param, value] : item.params) {
       if (!EqualsNoCase(param, "Local") || !IsLocalReference(value)) continue;
       bool found = false;
@@ -319,6 +328,10 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
         if (files_->AddIfPresent(target)) {
           if (is_contents) contents_targets_.insert(LowerAscii(target));
           if (entry.target.empty()) entry.target = LowerAscii(target);
+          // A link to a place inside a page is a topic of its own, named by its anchor.
+          const size_t hash = spelling.find('#');
+          keyword.targets.push_back(LowerAscii(target) +
+                                    (hash == std::string::npos ? "" : spelling.substr(hash)));
           found = true;
           break;
         }
@@ -326,6 +339,7 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
       if (!found) result_->warnings.push_back(name + ": names a missing file '" + value + "'");
     }
     if (is_contents) contents_entries_.push_back(std::move(entry));
+    if (!is_contents) index_entries_.push_back(std::move(keyword));
   }
 }
 
@@ -478,6 +492,7 @@ void Compiler::StreamFiles(const fs::path& book) {
     }
   }
   for (size_t i = 0; i < files_->size(); ++i) StreamOne(i);  // links may add files as we go
+  AddAnchorTopics();
   result_->stored_files = files_->size();
 }
 
@@ -551,7 +566,16 @@ Bytes Compiler::WriteHelpTables() {
   // Microsoft's order: the window definitions right after the pages.
   if (!windows_.empty()) WriteSection1Table("/#WINDOWS", windows);
   Bytes empty_property(4, 0);
-  WriteSection1Table("/$WWKeywordLinks/Property", empty_property);
+  KeywordIndex keyword_index = BuildBinaryIndex();
+  if (keyword_index.btree.empty()) {
+    WriteSection1Table("/$WWKeywordLinks/Property", empty_property);
+  } else {
+    WriteSection1Table("/$WWKeywordLinks/BTree", keyword_index.btree);
+    WriteSection1Table("/$WWKeywordLinks/Data", keyword_index.data);
+    WriteSection1Table("/$WWKeywordLinks/Map", keyword_index.map);
+    WriteSection1Table("/$WWKeywordLinks/Property", keyword_index.property);
+    keyword_links_ = true;
+  }
   WriteSection1Table("/$WWAssociativeLinks/Property", empty_property);
   if (HasSearchObjects(project_.code_page)) {
     WriteSection1Table("/$OBJINST", BuildSearchObjects(project_.code_page, project_.lcid,
@@ -572,6 +596,59 @@ Bytes Compiler::WriteHelpTables() {
   return idxhdr;
 }
 
+// Places inside pages that index keywords link to ("a.htm#part") are topics after the pages,
+// titled by their first keyword, as Windows' compiler lists them. Only a binary index needs them.
+void Compiler::AddAnchorTopics() {
+  if (project_.index_file.empty() || !project_.binary_index ||
+      !CanSortKeywords(project_.code_page) || !index_is_flat_) {
+    return;
+  }
+  for (const IndexEntry& e : index_entries_) {
+    for (const std::string& target : e.targets) {
+      const size_t hash = target.find('#');
+      if (hash == std::string::npos || topic_by_name_.count(target)) continue;
+      auto page = topic_by_name_.find(target.substr(0, hash));
+      if (page == topic_by_name_.end()) continue;
+      Topic anchor{topics_[page->second].name + target.substr(hash), e.name, false};
+      anchor.anchor = true;
+      topic_by_name_.emplace(target, topics_.size());
+      topics_.push_back(std::move(anchor));
+    }
+  }
+}
+
+// The binary keyword index, where the project has an index file and does not turn it off, and
+// where its keywords can be put in the viewer's order.
+KeywordIndex Compiler::BuildBinaryIndex() {
+  if (project_.index_file.empty() || !project_.binary_index) return {};
+  const std::string hhp = Label(project_path_);
+  if (!CanSortKeywords(project_.code_page)) {
+    if (project_.binary_index_stated) {
+      result_->warnings.push_back(hhp +
+                                  ": Binary Index=Yes: no binary keyword index for code page " +
+                                  std::to_string(project_.code_page) +
+                                  " (only 1252); the viewer reads the index file instead");
+    }
+    return {};
+  }
+  if (!index_is_flat_) {
+    result_->warnings.push_back(hhp + ": no binary keyword index for an index file with nested " +
+                                "keywords or See Also entries; the viewer reads the index file");
+    return {};
+  }
+  std::vector<Keyword> keywords;
+  for (const IndexEntry& e : index_entries_) {
+    Keyword k{e.name, {}};
+    for (const std::string& target : e.targets) {
+      auto found = topic_by_name_.find(target);
+      if (found != topic_by_name_.end())
+        k.topics.push_back(static_cast<std::uint32_t>(found->second));
+    }
+    keywords.push_back(std::move(k));
+  }
+  return BuildKeywordIndex(keywords, project_.code_page, project_.lcid);
+}
+
 void Compiler::FinishContent() {
   // libmspack misreads a section that ends exactly on an odd frame boundary; one spare byte
   // that belongs to no file avoids it.
@@ -587,6 +664,7 @@ Bytes Compiler::BuildSystemTable(const fs::path& book, const Bytes& idxhdr) cons
   info.lcid = project_.lcid;
   info.dbcs = project_.dbcs;
   info.full_text_search = search_ != nullptr;
+  info.keyword_links = keyword_links_;
   info.compatibility_1_0 = project_.compatibility_1_0;
   info.unix_time = unix_time_;
   // Microsoft's compiler leaves out the contents and index records when the default window
@@ -601,6 +679,7 @@ Bytes Compiler::BuildSystemTable(const fs::path& book, const Bytes& idxhdr) cons
   if (!window || !SameStoredName(window->index, project_.index_file)) {
     info.index_file = Ansi(project_.index_file, "Index file");
   }
+  if (keyword_links_) info.index_key = UrlKey(Ansi(project_.index_file, "Index file"));
   std::string default_topic = project_.default_topic;
   if (default_topic.empty() && !project_.files.empty()) default_topic = project_.files.front();
   info.default_topic = Ansi(default_topic, "Default topic");

@@ -132,10 +132,16 @@ const char kBuilderWindow[] =
 
 const OptionCase kCases[] = {
     {"the builder's project", {}, {}, {}},
+    // An English book gets the binary keyword index of its index file, as Microsoft's compiler
+    // writes it by default: the keyword-links flag and the index file's key (code 7).
     {"English",
      {"Language=0x409"},
      {},
-     {{"itsf.lcid", "0x409"}, {"system.4.lcid", "0x409"}, {"system.4.dbcs", "0x0"}}},
+     {{"itsf.lcid", "0x409"},
+      {"system.4.lcid", "0x409"},
+      {"system.4.dbcs", "0x0"},
+      {"system.4.keyword_links", "0x1"},
+      {"system.codes", "10,9,4,2,6,0,1,5,7,12,13,15"}}},
     {"Traditional Chinese",
      {"Language=0x404 Chinese (Taiwan)"},
      {},

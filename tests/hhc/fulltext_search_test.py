@@ -10,6 +10,11 @@ $FIftiMain, #TOPICS, #URLTBL and #URLSTR on its own.
    finds the same topics in our book as in Microsoft's, for every word Microsoft indexed, but
    for the differences listed in KNOWN_DIFFERENCES; $OBJINST is Microsoft's byte for byte; with
    search off the book lists an empty $FIftiMain and the same $OBJINST without the stop list.
+3. On the same rebuilt books, the binary keyword index ($WWKeywordLinks/*) is Microsoft's byte for
+   byte but for two things: topic numbers (our #TOPICS lists the pages in another order, so ours
+   are mapped to Microsoft's through their URLs), and the unused tail of each 2048-byte block,
+   where Microsoft's compiler leaves bytes of earlier blocks and we write zeros. #SYSTEM has the
+   index file's key (code 7) and the keyword-links flag as Microsoft's.
 
 usage: fulltext_search_test.py HHC [REFERENCE_FOLDER]
 """
@@ -248,6 +253,68 @@ def without_stop_list(objinst):
     return bytes(out)
 
 
+def u32(data, at):
+    return struct.unpack_from('<I', data, at)[0]
+
+
+def u16(data, at):
+    return struct.unpack_from('<H', data, at)[0]
+
+
+def topic_urls(book):
+    topics, table, names = (book_file(book, n) for n in (b'/#TOPICS', b'/#URLTBL', b'/#URLSTR'))
+    urls = []
+    for i in range(len(topics) // 16):
+        at = u32(table, u32(topics, i * 16 + 8) + 8) + 8
+        urls.append(names[at:names.index(b'\0', at)].lower())
+    return urls
+
+
+def keyword_blocks(btree, topic_map):
+    """The B-tree with its topic numbers passed through topic_map and each block's unused tail
+    zeroed."""
+    d = bytearray(btree)
+    last_listing = u32(d, 0x1A)
+    for b in range((len(d) - 0x4C) // 2048):
+        base = 0x4C + b * 2048
+        free, count = u16(d, base), u16(d, base + 2)
+        d[base + 2048 - free:base + 2048] = bytes(free)
+        at = base + (12 if b <= last_listing else 8)
+        for _ in range(count):
+            while d[at:at + 2] != b'\0\0':
+                at += 2
+            at += 2 + 12
+            for _ in range(u32(d, at)):
+                at += 4
+                struct.pack_into('<I', d, at, topic_map.get(u32(d, at), 0xFFFFFFFF))
+            at += 4 + (8 if b <= last_listing else 4)
+    return bytes(d)
+
+
+def system_records(book):
+    data, records, at = book_file(book, b'/#SYSTEM'), {}, 4
+    while at + 4 <= len(data):
+        code, size = u16(data, at), u16(data, at + 2)
+        records[code] = data[at + 4:at + 4 + size]
+        at += 4 + size
+    return records
+
+
+def check_keyword_index(name, source, ours):
+    ms_urls, our_urls = topic_urls(source), topic_urls(ours)
+    topic_map = {i: ms_urls.index(u) for i, u in enumerate(our_urls) if u in ms_urls}
+    for part in (b'BTree', b'Data', b'Map', b'Property'):
+        file = b'/$WWKeywordLinks/' + part
+        a, b = book_file(source, file), book_file(ours, file)
+        if part == b'BTree' and a and b:
+            a, b = keyword_blocks(a, {i: i for i in range(len(ms_urls))}), keyword_blocks(b, topic_map)
+        if a != b:
+            fail('%s: %s differs from Microsoft\'s' % (name, file.decode()))
+    ms_system, our_system = system_records(source), system_records(ours)
+    if ms_system.get(7) != our_system.get(7) or ms_system[4][12:16] != our_system[4][12:16]:
+        fail('%s: #SYSTEM index key or keyword-links flag differs from Microsoft\'s' % name)
+
+
 def reference_books(tmp):
     books = [('inno_ISPP', 'cp1252', '0x409 English'), ('inno_MyProg', 'cp1252', '0x409 English'),
              ('inno_ISetup', 'cp1252', '0x409 English'), ('pboot_help', 'gbk', '0x804 Chinese')]
@@ -268,13 +335,17 @@ def reference_books(tmp):
                 p = os.path.join(folder, f)
                 shutil.rmtree(p) if os.path.isdir(p) else os.remove(p)
         open(os.path.join(folder, 'stop.stp'), 'wb').write(b'\r\n'.join(stops))
+        index = [f for f in os.listdir(folder) if f.lower().endswith('.hhk')]
         hhp = ('[OPTIONS]\r\nCompiled file=ours.chm\r\nFull-text search=Yes\r\n'
-               'Full text search stop list file=stop.stp\r\nLanguage=%s\r\n\r\n[FILES]\r\n' % lcid)
+               'Full text search stop list file=stop.stp\r\nLanguage=%s\r\n' % lcid +
+               ''.join('Index file=%s\r\n' % f for f in index) + '\r\n[FILES]\r\n')
         open(os.path.join(folder, 'ours.hhp'), 'wb').write(
             hhp.encode(codec) + b'\r\n'.join(p.encode(codec, errors='surrogateescape')
                                              for p in pages) + b'\r\n')
         compile_project(os.path.join(folder, 'ours.hhp'))
         ours = os.path.join(folder, 'ours.chm')
+        if index:
+            check_keyword_index(name, source, ours)
         ms_objects = open(os.path.join(folder, '..', name + '.objinst'), 'rb').read()
         if book_file(ours, b'/$OBJINST') != ms_objects:
             fail('%s: $OBJINST differs from Microsoft\'s' % name)
