@@ -141,7 +141,7 @@ const OptionCase kCases[] = {
       {"system.4.lcid", "0x409"},
       {"system.4.dbcs", "0x0"},
       {"system.4.keyword_links", "0x1"},
-      {"system.codes", "10,9,4,2,6,0,1,5,7,12,13,15"}}},
+      {"system.codes", "10,9,4,2,6,5,7,12,13,15"}}},
     {"Traditional Chinese",
      {"Language=0x404 Chinese (Taiwan)"},
      {},
