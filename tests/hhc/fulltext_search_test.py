@@ -21,6 +21,7 @@ usage: fulltext_search_test.py HHC [REFERENCE_FOLDER]
 import html.parser
 import os
 import random
+import resource
 import re
 import shutil
 import struct
@@ -178,6 +179,60 @@ def english_and_chinese(tmp):
     check_against_texts('cp936', book, pages, 'gbk', stops, [gbk('模板'), gbk('数据库')])
 
 
+def fifti_has(data, word):
+    """Whether a $FIftiMain lists `word`, descending its tree from the root. python3-chm's search
+    keeps its place in a node from one index level to the next, so it misses words (and may
+    crash) in a tree of three levels, which large books need; this descent is the format's."""
+    root, depth = struct.unpack_from('<IH', data, 0x14)
+    node = root
+    for _ in range(depth - 1):
+        free, at, current, child = u16(data, node), node + 2, b'', None
+        while at < node + 4096 - free:
+            n, shared = data[at], data[at + 1]
+            current = current[:shared] + data[at + 2:at + 1 + n]
+            at += 1 + n
+            if word <= current:
+                child = u32(data, at)
+                break
+            at += 6
+        if child is None:
+            return False
+        node = child
+    return word in fifti_leaf_words(data, node)
+
+
+def hostile_pages(tmp):
+    """Pages no indexer should choke on: 100,000 distinct words (a tree of three levels), binary
+    junk named .htm, a word of a megabyte, markup nested 100,000 deep. The books compile and the
+    search still finds."""
+    rng = random.Random(11)
+    letters = 'abcdefghijklmnopqrstuvwxyz'
+    words = set()
+    while len(words) < 100000:
+        words.add(''.join(rng.choice(letters) for _ in range(rng.randint(5, 12))))
+    words = sorted(words)
+    page = ('<html><head><title>Words</title></head><body>%s</body></html>' % ' '.join(words))
+    book = write_project(os.path.join(tmp, 'many'), 'cp1252', '0x409 English',
+                         {'words.htm': page.encode()}, [])
+    index = book_file(book, b'/$FIftiMain')
+    missing = [w for w in words if not fifti_has(index, w.encode())]
+    if missing or u16(index, 0x18) != 3:
+        fail('100,000 words: %d missing, tree depth %d' % (len(missing), u16(index, 0x18)))
+    pages = {
+        'junk.htm': bytes(rng.getrandbits(8) for _ in range(200000)),
+        'huge.htm': b'<html><body>' + b'x' * (1 << 20) + b' tailword</body></html>',
+        'deep.htm': b'<div>' * 100000 + b'deepword' + b'</div>' * 100000,
+    }
+    book = write_project(os.path.join(tmp, 'hostile'), 'cp1252', '0x409 English', pages, [])
+    for q, pages_with in {b'tailword': {'huge.htm'}, b'deepword': {'deep.htm'},
+                          b'x' * 200: set()}.items():
+        got = set(v.decode() for v in search(book, q, 1).values()) - {'junk.htm'}
+        if got != pages_with:
+            fail('hostile pages: %r finds %s, expected %s' % (q[:20], sorted(got), sorted(pages_with)))
+    print('hostile pages: compiled and searched; hhc peak memory %.1f MB' %
+          (resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024))
+
+
 # Where our index differs from Microsoft's on the reference books, and why: the words, or the
 # pages, whose topics may differ.
 KNOWN_DIFFERENCES = {
@@ -192,28 +247,33 @@ KNOWN_DIFFERENCES = {
 }
 
 
+def fifti_leaf_words(data, node):
+    """The words of one leaf of a $FIftiMain."""
+    free, at, word, words = struct.unpack_from('<H', data, node + 6)[0], node + 8, b'', set()
+    while at < node + 4096 - free:
+        n, shared = data[at], data[at + 1]
+        word = word[:shared] + data[at + 2:at + 1 + n]
+        at += 2 + n
+        while data[at] & 0x80:
+            at += 1
+        at += 7
+        while data[at] & 0x80:
+            at += 1
+        at += 1
+        words.add(word)
+    return words
+
+
 def fifti_words(data):
-    """Every word of a $FIftiMain, walking its leaves."""
+    """Every word of a $FIftiMain, walking its leaves from the first."""
     root, depth = struct.unpack_from('<IH', data, 0x14)
     node = root
     for _ in range(depth - 1):
         node = struct.unpack_from('<I', data, node + 3 + data[node + 2])[0]
     words = set()
     while node:
-        nxt, free = struct.unpack_from('<I', data, node)[0], struct.unpack_from('<H', data, node + 6)[0]
-        i, word = node + 8, b''
-        while i < node + 4096 - free:
-            n, shared = data[i], data[i + 1]
-            word = word[:shared] + data[i + 2:i + 1 + n]
-            i += 2 + n
-            while data[i] & 0x80:
-                i += 1
-            i += 7
-            while data[i] & 0x80:
-                i += 1
-            i += 1
-            words.add(word)
-        node = nxt
+        words |= fifti_leaf_words(data, node)
+        node = struct.unpack_from('<I', data, node)[0]
     return words
 
 
@@ -381,6 +441,7 @@ def main():
     tmp = tempfile.mkdtemp(prefix='folivane_fts_')
     try:
         english_and_chinese(tmp)
+        hostile_pages(tmp)
         reference_books(tmp)
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
