@@ -1,5 +1,6 @@
 #include "hhc/compile_run.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -7,8 +8,37 @@
 
 #include "hhc/compiler.h"
 
+#ifndef FOLIVANE_VERSION
+#define FOLIVANE_VERSION "unknown"
+#endif
+
 namespace chm {
 namespace {
+
+constexpr const char kUsage[] =
+    "usage: hhc [OPTIONS] PROJECT.hhp\n"
+    "Compiles an HTML Help project into the book its \"Compiled file\" option names.\n"
+    "\n"
+    "  -q, --quiet    no summary line after a successful compile\n"
+    "      --best     the smallest book (about six times slower)\n"
+    "      --store    no compression\n"
+    "  -h, --help     this text\n"
+    "      --version  the version\n"
+    "\n"
+    "Warnings and errors go to standard error and to the project's \"Error log file\".\n"
+    "Exit status: 0 the book was written, 1 the compile failed (no book is left under the\n"
+    "book's name), 2 wrong command line.\n";
+
+bool IsOption(const std::string& arg) {
+  return arg.size() > 1 && arg[0] == '-' && arg.find_first_of("./\\") == std::string::npos;
+}
+
+// "1,234,567": book sizes are read at a glance.
+std::string Grouped(std::uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
+  return digits;
+}
 
 // Decimal digits only, as the reproducible-builds convention has it; the book stores the time
 // as a 32-bit count of seconds.
@@ -25,26 +55,41 @@ bool ParseEpoch(const char* text, std::uint32_t* seconds) {
 
 }  // namespace
 
-int RunHhc(const std::vector<std::string>& args, std::FILE* err, CompileResult* outcome) {
+int RunHhc(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+           CompileResult* outcome) {
   CompileSettings settings;
+  bool quiet = false;
+  bool options_end = false;
   std::string project;
   for (const std::string& arg : args) {
-    if (arg == "--store") {
-      settings.level = LzxLevel::kStore;
-    } else if (arg == "--best") {
-      settings.level = LzxLevel::kBest;
-    } else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
-      std::fprintf(err, "hhc: error: unknown option %s\nhhc: error: %s\n", arg.c_str(),
-                   ErrorReason(ErrorCode::kUsage));
-      return 2;
+    if (!options_end && IsOption(arg)) {
+      if (arg == "--") {
+        options_end = true;
+      } else if (arg == "-h" || arg == "--help") {
+        std::fputs(kUsage, out);
+        return kHhcExitOk;
+      } else if (arg == "--version") {
+        std::fputs("hhc (Folivane) " FOLIVANE_VERSION "\n", out);
+        return kHhcExitOk;
+      } else if (arg == "-q" || arg == "--quiet") {
+        quiet = true;
+      } else if (arg == "--store") {
+        settings.level = LzxLevel::kStore;
+      } else if (arg == "--best") {
+        settings.level = LzxLevel::kBest;
+      } else {
+        std::fprintf(err, "hhc: error: unknown option %s\nhhc: error: %s (hhc --help)\n",
+                     arg.c_str(), ErrorReason(ErrorCode::kUsage));
+        return kHhcExitUsage;
+      }
     } else {
       if (!project.empty()) project += ' ';
       project += arg;
     }
   }
   if (project.empty()) {
-    std::fprintf(err, "hhc: error: %s\n", ErrorReason(ErrorCode::kUsage));
-    return 2;
+    std::fprintf(err, "hhc: error: %s (hhc --help)\n", ErrorReason(ErrorCode::kUsage));
+    return kHhcExitUsage;
   }
   // Reproducible builds record a fixed time: every stamp in the book comes from it. As the
   // convention asks, a value that cannot be that time stops the build rather than being
@@ -57,13 +102,16 @@ int RunHhc(const std::vector<std::string>& args, std::FILE* err, CompileResult* 
                    "hhc: error: SOURCE_DATE_EPOCH '%s' is not a count of seconds since 1970 "
                    "from 0 to 4294967295\n",
                    epoch);
-      return 2;
+      return kHhcExitUsage;
     }
     settings.unix_time = seconds;
   }
 
-  std::vector<std::string> lines;
+  const auto start = std::chrono::steady_clock::now();
   CompileResult result = CompileProject(project, settings);
+  const double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::vector<std::string> lines;
   for (const std::string& w : result.warnings) lines.push_back("hhc: warning: " + w);
   if (!result.ok) lines.push_back("hhc: error: " + FormatError(*result.error));
   for (const std::string& line : lines) std::fprintf(err, "%s\n", line.c_str());
@@ -75,7 +123,14 @@ int RunHhc(const std::vector<std::string>& args, std::FILE* err, CompileResult* 
     if (!log)
       std::fprintf(err, "hhc: warning: cannot write the error log %s\n", result.error_log.c_str());
   }
-  const int status = result.ok ? 0 : 1;
+  if (result.ok && !quiet) {
+    std::fprintf(out, "hhc: %s: %llu topics, %llu files, %s bytes in %.2f s\n", result.book.c_str(),
+                 static_cast<unsigned long long>(result.topics),
+                 static_cast<unsigned long long>(result.stored_files),
+                 Grouped(result.book_bytes).c_str(), elapsed);
+    std::fflush(out);
+  }
+  const int status = result.ok ? kHhcExitOk : kHhcExitFailed;
   if (outcome) *outcome = std::move(result);
   return status;
 }

@@ -140,8 +140,7 @@ class Compiler {
   void ReadSitemap(const std::string& option_value, bool is_contents);
   void StreamFiles(const fs::path& book);
   void StreamOne(size_t index);
-  void AddReferences(const std::string& page_name, const std::vector<std::string>& refs,
-                     bool utf8_page);
+  void AddReferences(const std::string& page_name, const PageScan& scan, std::string_view page);
   void WriteSection1Table(const std::string& name, const Bytes& bytes);
   void ReadContentsProperties(const SitemapParams& properties, const std::string& label);
   std::vector<std::string> PlaceTopicsInContents();
@@ -336,7 +335,10 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
           break;
         }
       }
-      if (!found) result_->warnings.push_back(name + ": names a missing file '" + value + "'");
+      if (!found) {
+        result_->warnings.push_back(name + ":" + std::to_string(item.line) +
+                                    ": names a missing file '" + value + "'");
+      }
     }
     if (is_contents) contents_entries_.push_back(std::move(entry));
     if (!is_contents) index_entries_.push_back(std::move(keyword));
@@ -405,9 +407,14 @@ void Compiler::CollectNamedFiles() {
   if (!project_.index_file.empty()) ReadSitemap(project_.index_file, false);
 }
 
-void Compiler::AddReferences(const std::string& page_name, const std::vector<std::string>& refs,
-                             bool utf8_page) {
-  for (const std::string& ref : refs) {
+// Links to files that are not there are reported with their lines, as the other compilers do:
+// the book is still written, and the reader finds a blank page behind such a link.
+void Compiler::AddReferences(const std::string& page_name, const PageScan& scan,
+                             std::string_view page) {
+  const bool utf8_page = scan.utf8_charset;
+  std::vector<std::pair<size_t, const std::string*>> missing;  // offset in the page, reference
+  for (size_t r = 0; r < scan.references.size(); ++r) {
+    const std::string& ref = scan.references[r];
     std::vector<std::string> targets;
     for (const std::string& spelling : ReferenceSpellings(ref, project_.code_page)) {
       std::string target;
@@ -428,6 +435,16 @@ void Compiler::AddReferences(const std::string& page_name, const std::vector<std
         found = files_->AddIfPresent(targets[i], ansi_spelling);
       }
     }
+    if (!found && !targets.empty()) missing.emplace_back(scan.offsets[r], &ref);
+  }
+  if (missing.empty()) return;
+  std::sort(missing.begin(), missing.end());
+  std::vector<size_t> offsets;
+  for (const auto& m : missing) offsets.push_back(m.first);
+  std::vector<int> lines = LinesAt(page, offsets);
+  for (size_t i = 0; i < missing.size(); ++i) {
+    result_->warnings.push_back(page_name + ":" + std::to_string(lines[i]) +
+                                ": links to a missing file '" + *missing[i].second + "'");
   }
 }
 
@@ -447,7 +464,7 @@ void Compiler::StreamOne(size_t index) {
     entry.length = buffer_.size();
     const bool page = IsPage(name);
     PageScan scan = ScanPage(buffer_, page ? kTitleSearchBytes : 0);
-    AddReferences(name, scan.references, scan.utf8_charset);
+    AddReferences(name, scan, buffer_);
     if (page) {
       std::string title = DecodeTitleReferences(scan.title, project_.code_page, scan.utf8_charset);
       if (scan.utf8_charset && !IsAscii(title)) {
@@ -494,6 +511,7 @@ void Compiler::StreamFiles(const fs::path& book) {
   for (size_t i = 0; i < files_->size(); ++i) StreamOne(i);  // links may add files as we go
   AddAnchorTopics();
   result_->stored_files = files_->size();
+  result_->topics = topics_.size();
 }
 
 void Compiler::WriteSection1Table(const std::string& name, const Bytes& bytes) {
@@ -771,6 +789,8 @@ void Compiler::WriteContainer(const fs::path& book, const std::vector<Section0Pi
   if (settings_.written) settings_.written(out.temporary_path());
   SelfCheckBook(out.temporary_path(), book.u8string(), expected);
   out.Commit();
+  std::error_code ec;
+  result_->book_bytes = fs::file_size(book, ec);
 }
 
 // The book's steps after its files are streamed: the help tables join the compressed section,

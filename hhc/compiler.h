@@ -30,6 +30,8 @@ struct CompileResult {
   std::optional<Error> error;  // set when !ok
   std::uint64_t stored_files = 0;
   std::uint64_t input_bytes = 0;
+  std::uint64_t topics = 0;      // pages and sitemaps, as #TOPICS lists them
+  std::uint64_t book_bytes = 0;  // size of the book written
 };
 
 // Never throws for bad input: every failure comes back as result.error, and no book is left

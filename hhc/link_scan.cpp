@@ -109,6 +109,7 @@ PageScan ScanPage(std::string_view page, size_t head_size) {
   PageScan scan;
   const std::string_view head = page.substr(0, head_size);
   std::vector<std::string> found[kAttributeKinds];
+  std::vector<size_t> found_at[kAttributeKinds];
   size_t title_open = std::string_view::npos;
   std::string value;
   const size_t n = page.size();
@@ -123,7 +124,10 @@ PageScan ScanPage(std::string_view page, size_t head_size) {
     const size_t after = i + word.size();
     switch (t) {
       case kUrl:
-        if (CssUrlValue(page, after, &value)) found[t - kSrc].push_back(std::move(value));
+        if (CssUrlValue(page, after, &value)) {
+          found[t - kSrc].push_back(std::move(value));
+          found_at[t - kSrc].push_back(i);
+        }
         break;
       case kCharset:
         if (DeclaresUtf8(head, after)) scan.utf8_charset = true;
@@ -133,16 +137,35 @@ PageScan ScanPage(std::string_view page, size_t head_size) {
         break;
       default:  // an attribute name, unless it ends a longer one such as "data-src"
         if (i > 0 && IsAttrNameChar(page[i - 1])) break;
-        if (AttributeValueAfterName(page, after, &value))
+        if (AttributeValueAfterName(page, after, &value)) {
           found[t - kSrc].push_back(std::move(value));
+          found_at[t - kSrc].push_back(i);
+        }
         break;
     }
   }
-  for (auto& kind : found) {
-    for (std::string& ref : kind) scan.references.push_back(std::move(ref));
+  for (int k = 0; k < kAttributeKinds; ++k) {
+    for (std::string& ref : found[k]) scan.references.push_back(std::move(ref));
+    scan.offsets.insert(scan.offsets.end(), found_at[k].begin(), found_at[k].end());
   }
   if (title_open != std::string_view::npos) scan.title = TitleAt(head, title_open);
   return scan;
+}
+
+std::vector<int> LinesAt(std::string_view text, const std::vector<size_t>& ascending_offsets) {
+  std::vector<int> lines;
+  lines.reserve(ascending_offsets.size());
+  int line = 1;
+  size_t i = 0;
+  for (size_t offset : ascending_offsets) {
+    for (offset = std::min(offset, text.size()); i < offset; ++i) {
+      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+        ++line;
+      }
+    }
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 std::vector<std::string> FindReferences(std::string_view page) {

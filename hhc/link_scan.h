@@ -13,12 +13,18 @@ struct PageScan {
   // Raw values of src=, href=, background= attributes and CSS url(...), with character
   // references decoded: all src values in order of appearance, then href, background, url().
   std::vector<std::string> references;
+  // Where each reference's attribute name (or "url(") begins in the page, in the same order.
+  std::vector<size_t> offsets;
   // Looked for in the first `head_size` bytes only: the text of the <title> element (bytes as
   // in the page, empty if none), and whether a charset=utf-8 declaration appears.
   std::string title;
   bool utf8_charset = false;
 };
 PageScan ScanPage(std::string_view page, size_t head_size);
+
+// The 1-based line of each byte offset of `text`, offsets in ascending order, in one pass: LF,
+// CR LF and a lone CR each end a line.
+std::vector<int> LinesAt(std::string_view text, const std::vector<size_t>& ascending_offsets);
 
 // ScanPage's references alone.
 std::vector<std::string> FindReferences(std::string_view page);

@@ -13,8 +13,11 @@ namespace {
 struct Tag {
   std::string name;  // lower case, without '/'
   bool closing = false;
+  int line = 0;              // where its '<' lies, from 1
   SitemapParams attributes;  // names lower case
 };
+
+std::string AtLine(int line) { return "line " + std::to_string(line); }
 
 bool IsNameChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -49,14 +52,16 @@ class Scanner {
       size_t lt = s_.find('<', pos_);
       if (lt == std::string_view::npos) return false;
       pos_ = lt + 1;
+      const int line = LineOf(lt);
       if (s_.substr(lt, 4) == "<!--") {
         size_t end = s_.find("-->", lt + 4);
         if (end == std::string_view::npos)
-          Fail(ErrorCode::kBadSitemap, label_, "comment not closed");
+          Fail(ErrorCode::kBadSitemap, label_, AtLine(line) + ": comment not closed");
         pos_ = end + 3;
         continue;
       }
       tag->closing = false;
+      tag->line = line;
       tag->attributes.clear();
       tag->name.clear();
       SkipBlanks();
@@ -72,6 +77,17 @@ class Scanner {
   }
 
  private:
+  // Tags are met in order, so the count moves forward only.
+  int LineOf(size_t pos) {
+    for (; line_pos_ < pos; ++line_pos_) {
+      const char c = s_[line_pos_];
+      if (c == '\n' || (c == '\r' && (line_pos_ + 1 >= s_.size() || s_[line_pos_ + 1] != '\n'))) {
+        ++line_;
+      }
+    }
+    return line_;
+  }
+
   void SkipBlanks() {
     while (pos_ < s_.size() && IsBlank(s_[pos_])) ++pos_;
   }
@@ -80,7 +96,8 @@ class Scanner {
     while (true) {
       SkipBlanks();
       if (pos_ >= s_.size())
-        Fail(ErrorCode::kBadSitemap, label_, "tag <" + tag->name + "> not closed");
+        Fail(ErrorCode::kBadSitemap, label_,
+             AtLine(tag->line) + ": tag <" + tag->name + "> not closed");
       char c = s_[pos_];
       if (c == '>') {
         ++pos_;
@@ -134,6 +151,8 @@ class Scanner {
   std::string_view s_;
   const std::string& label_;
   size_t pos_ = 0;
+  size_t line_pos_ = 0;
+  int line_ = 1;
 };
 
 }  // namespace
@@ -203,7 +222,7 @@ Sitemap ParseSitemap(std::string_view bytes, const std::string& label) {
   Sitemap map;
   Scanner scanner(bytes, label);
   Tag tag;
-  int depth = 0;
+  std::vector<int> open_lists;  // the line of each <UL> not yet closed
   enum class Object { kNone, kItem, kProperties, kOther } object = Object::kNone;
   SitemapItem item;
   auto close_object = [&] {
@@ -214,12 +233,13 @@ Sitemap ParseSitemap(std::string_view bytes, const std::string& label) {
   while (scanner.NextTag(&tag)) {
     if (tag.name == "ul") {
       if (tag.closing) {
-        if (depth == 0) Fail(ErrorCode::kBadSitemap, label, "</UL> without <UL>");
+        if (open_lists.empty())
+          Fail(ErrorCode::kBadSitemap, label, AtLine(tag.line) + ": </UL> without <UL>");
         close_object();
-        --depth;
+        open_lists.pop_back();
       } else {
         close_object();
-        ++depth;
+        open_lists.push_back(tag.line);
       }
     } else if (tag.name == "object") {
       close_object();  // a missing </OBJECT> ends at the next object
@@ -227,7 +247,8 @@ Sitemap ParseSitemap(std::string_view bytes, const std::string& label) {
       std::string type = SitemapParam(tag.attributes, "type");
       if (EqualsNoCase(type, "text/sitemap")) {
         object = Object::kItem;
-        item.depth = depth;
+        item.depth = static_cast<int>(open_lists.size());
+        item.line = tag.line;
       } else if (EqualsNoCase(type, "text/site properties")) {
         object = Object::kProperties;
       } else {
@@ -243,8 +264,10 @@ Sitemap ParseSitemap(std::string_view bytes, const std::string& label) {
     }
   }
   close_object();
-  if (depth != 0) {
-    Fail(ErrorCode::kBadSitemap, label, std::to_string(depth) + " <UL> not closed");
+  if (!open_lists.empty()) {
+    Fail(ErrorCode::kBadSitemap, label,
+         AtLine(open_lists.back()) + ": <UL> not closed (" + std::to_string(open_lists.size()) +
+             " in all)");
   }
   return map;
 }

@@ -14,6 +14,7 @@ using SitemapParams = std::vector<std::pair<std::string, std::string>>;  // name
 
 struct SitemapItem {
   int depth = 0;  // number of enclosing <UL>
+  int line = 0;   // of its <OBJECT> tag, from 1
   SitemapParams params;
 };
 
@@ -24,7 +25,7 @@ struct Sitemap {
 
 // Values keep the file's bytes (its code page), with HTML character references decoded.
 // Throws CompileFailure (kBadSitemap) for unbalanced <UL>/</UL> or an unterminated comment
-// or tag; `label` names the file.
+// or tag, with the line where the fault lies; `label` names the file.
 Sitemap ParseSitemap(std::string_view bytes, const std::string& label);
 
 // The value of the first parameter called `name` (case-insensitive), or empty.

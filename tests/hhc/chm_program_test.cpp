@@ -1,7 +1,9 @@
 // The hhc program on good and bad projects: exit status, the one-line message on stderr, the
-// error log, and no book under the book's name unless the compile succeeded.
+// summary on stdout, the error log, and no book under the book's name unless the compile
+// succeeded.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -54,13 +56,27 @@ void ExpectFailure(const Case& c, const ProgramRun& run, const std::string& file
   EXPECT_EQ(NamesIn(c.dir), c.names_before);
 }
 
-TEST(HhcProgram, SucceedsSilentlyWithStatusZero) {
+TEST(HhcProgram, SucceedsWithStatusZeroAndOneSummaryLineUnlessQuiet) {
   Case c("ok");
   ProgramRun run = c.Run();
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   std::set<std::string> expected = c.names_before;
   expected.insert("book.chm");
+  EXPECT_EQ(NamesIn(c.dir), expected);
+  // Two chapters, the about page and the two sitemaps; the picture makes six files.
+  const std::string book = (c.dir / "book.chm").string();
+  const std::string size = std::to_string(fs::file_size(book));
+  std::string grouped = size;
+  for (size_t i = grouped.size(); i > 3; i -= 3) grouped.insert(i - 3, ",");
+  EXPECT_EQ(run.out.rfind("hhc: " + book + ": 5 topics, 6 files, " + grouped + " bytes in ", 0), 0u)
+      << run.out;
+  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << run.out;
+  for (const char* quiet : {"-q", "--quiet"}) {
+    run = RunHhcProgram({quiet, (c.dir / "chm_hhp.hhp").string()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out + run.err, "") << quiet;
+  }
   EXPECT_EQ(NamesIn(c.dir), expected);
 }
 
@@ -90,6 +106,51 @@ TEST(HhcProgram, MissingProjectAndNoArgumentsFail) {
   run = RunHhcProgram({});
   EXPECT_NE(run.status, 0);
   EXPECT_NE(run.err.find("usage"), std::string::npos);
+}
+
+TEST(HhcProgram, HelpVersionAndWrongOptions) {
+  struct {
+    std::vector<std::string> args;
+    int status;
+    const char* out;  // the start of stdout
+    const char* err;  // found in stderr
+  } const cases[] = {
+      {{"-h"}, 0, "usage: hhc [OPTIONS] PROJECT.hhp\n", ""},
+      {{"--help", "x.hhp"}, 0, "usage: hhc", ""},
+      {{"--version"}, 0, "hhc (Folivane) ", ""},
+      {{"--frobnicate", "x.hhp"}, 2, "", "unknown option --frobnicate"},
+      {{"-x"}, 2, "", "unknown option -x"},
+      {{"-q"}, 2, "", "usage"},
+      // After "--", and whenever it looks like a path, a word with a dash is the project's.
+      {{"--", "-q"}, 1, "", "-q: cannot read the project file"},
+      {{"/nowhere/-q.hhp"}, 1, "", "-q.hhp: cannot read the project file"},
+  };
+  for (const auto& c : cases) {
+    ProgramRun run = RunHhcProgram(c.args);
+    EXPECT_EQ(run.status, c.status) << c.args[0];
+    EXPECT_EQ(run.out.rfind(c.out, 0), 0u) << c.args[0] << ": " << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args[0] << ": " << run.err;
+    if (c.status == 0) {
+      EXPECT_EQ(run.err, "");
+    }
+  }
+}
+
+// Each link to a file that is not there is one warning naming the page and its line; the
+// book is still written, with the files that are there.
+TEST(HhcProgram, LinksToMissingFilesAreWarnedWithPageAndLine) {
+  Case c("dead_links");
+  WriteBytes(c.dir / "b.htm",
+             "<html><title>B</title>\r\n<body>\r\n<img src=\"pic.png\">\n"
+             "<a href=\"gone.htm#x\">gone</a>\r<a href=\"http://e.org/x.htm\">web</a>"
+             "<a href=\"#top\">top</a>\n\n<p style=\"background: url(sub/none.gif)\">"
+             "<img src=\"../outside.png\"></html>");
+  ProgramRun run = c.Run();
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "hhc: warning: b.htm:4: links to a missing file 'gone.htm#x'\n"
+            "hhc: warning: b.htm:7: links to a missing file 'sub/none.gif'\n");
+  EXPECT_TRUE(fs::exists(c.dir / "book.chm"));
 }
 
 TEST(HhcProgram, ListedFileThatIsMissingFailsAndTheErrorLogGetsTheMessage) {
@@ -174,6 +235,11 @@ TEST(HhcProgram, UnbalancedContentsFileFails) {
   hhc.replace(hhc.rfind("</UL>"), 5, "");
   WriteBytes(c.dir / "chm_hhc.hhc", hhc);
   ExpectFailure(c, c.Run(), "chm_hhc.hhc", "malformed sitemap");
+  // Which <UL> is open: the book builder writes one tag to a line.
+  std::string err = c.Run().err;
+  const size_t open_line = std::count(hhc.begin(), hhc.begin() + hhc.find("<UL>"), '\n') + 1;
+  EXPECT_NE(err.find("line " + std::to_string(open_line) + ": <UL> not closed"), std::string::npos)
+      << err;
 }
 
 TEST(HhcProgram, WindowLineWithTooFewFieldsFails) {

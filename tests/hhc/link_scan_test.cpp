@@ -17,6 +17,7 @@ using Refs = std::vector<std::string>;
 // The slow, obvious way: one search of the whole text per word.
 struct SlowScan {
   Refs refs;
+  std::vector<size_t> at;  // where each reference's word begins
   std::string title;
   bool utf8 = false;
 };
@@ -47,7 +48,10 @@ SlowScan ScanSlowly(std::string_view page, size_t head_size) {
       ++p;
       while (p < page.size() && IsBlank(page[p])) ++p;
       std::string_view v = Trim(SlowValue(page, p));
-      if (!v.empty()) out.refs.push_back(DecodeHtmlEntities(v));
+      if (!v.empty()) {
+        out.refs.push_back(DecodeHtmlEntities(v));
+        out.at.push_back(at);
+      }
     }
   }
   for (size_t at = 0; (at = FindNoCase(page, "url(", at)) != std::string_view::npos; ++at) {
@@ -57,7 +61,10 @@ SlowScan ScanSlowly(std::string_view page, size_t head_size) {
     if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
       v = v.substr(1, v.size() - 2);
     v = Trim(v);
-    if (!v.empty()) out.refs.push_back(DecodeHtmlEntities(v));
+    if (!v.empty()) {
+      out.refs.push_back(DecodeHtmlEntities(v));
+      out.at.push_back(at);
+    }
   }
   std::string_view head = page.substr(0, head_size);
   out.utf8 = FindNoCase(head, "charset=utf-8") != std::string_view::npos ||
@@ -77,6 +84,7 @@ void ExpectSameAsSlowScan(const std::string& page, size_t head_size) {
   const PageScan fast = ScanPage(page, head_size);
   const SlowScan slow = ScanSlowly(page, head_size);
   EXPECT_EQ(fast.references, slow.refs) << page;
+  EXPECT_EQ(fast.offsets, slow.at) << page;
   EXPECT_EQ(fast.title, slow.title) << page;
   EXPECT_EQ(fast.utf8_charset, slow.utf8) << page;
 }
@@ -137,6 +145,16 @@ TEST(PageScan, FindsWhatSeparateSearchesFindOnRandomMarkup) {
     ExpectSameAsSlowScan(page, rng() % (page.size() + 2));
     if (HasFailure()) return;
   }
+}
+
+// Lines as an editor counts them: LF, CR LF and a lone CR each end one.
+TEST(PageScan, LinesOfOffsetsCountEveryKindOfLineEnd) {
+  const std::string text = "a\r\nb\rc\nd\r\r\ne";
+  std::vector<size_t> offsets(text.size() + 2);
+  for (size_t i = 0; i < offsets.size(); ++i) offsets[i] = i;
+  const std::vector<int> expected = {1, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 6};
+  EXPECT_EQ(LinesAt(text, offsets), expected);
+  EXPECT_EQ(LinesAt(text, {3, 11}), (std::vector<int>{2, 6}));
 }
 
 }  // namespace

@@ -141,14 +141,17 @@ fs::path FreshFolder(const std::string& name) {
 
 ProgramRun RunHhcProgram(const std::vector<std::string>& args) {
   fs::path err_file = fs::temp_directory_path() / ("hhc_err_" + std::to_string(getpid()));
+  fs::path out_file = fs::temp_directory_path() / ("hhc_out_" + std::to_string(getpid()));
   std::string cmd = std::string("'") + FOLIVANE_BIN_DIR + "/hhc'";
   for (const std::string& a : args) cmd += " '" + a + "'";
-  cmd += " 2>'" + err_file.string() + "'";
+  cmd += " 2>'" + err_file.string() + "' >'" + out_file.string() + "'";
   ProgramRun run;
   int raw = std::system(cmd.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   run.err = ReadBytes(err_file);
+  run.out = ReadBytes(out_file);
   fs::remove(err_file);
+  fs::remove(out_file);
   return run;
 }
 

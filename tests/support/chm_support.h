@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace chm_test {
@@ -38,10 +39,14 @@ void WriteProjectLines(const fs::path& folder, const std::vector<std::string>& l
 fs::path FreshFolder(const std::string& name);
 
 struct ProgramRun {
+  ProgramRun() = default;
+  ProgramRun(int s, std::string e, std::string o = {})
+      : status(s), err(std::move(e)), out(std::move(o)) {}
   int status = -1;
   std::string err;
+  std::string out;
 };
-// Runs build/.../hhc with the arguments; stderr captured.
+// Runs build/.../hhc with the arguments; stderr and stdout captured.
 ProgramRun RunHhcProgram(const std::vector<std::string>& args);
 
 // name (with leading '/') -> content, for every non-directory entry outside "::".

@@ -107,7 +107,8 @@ bool PosixBookPlatform::StartCompiler(const std::string& project_path, std::stri
     return false;
   }
   if (pid == 0) {
-    execl(compiler_.c_str(), compiler_.c_str(), project_path.c_str(), static_cast<char*>(nullptr));
+    execl(compiler_.c_str(), compiler_.c_str(), "-q", project_path.c_str(),
+          static_cast<char*>(nullptr));
     std::fprintf(stderr, "folivane: %s: %s\n", compiler_.c_str(), std::strerror(errno));
     _exit(127);
   }

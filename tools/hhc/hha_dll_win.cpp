@@ -39,7 +39,7 @@ extern "C" __declspec(dllexport) int __cdecl HhaCompileW(int argc, const wchar_t
   std::vector<std::string> args;
   for (int i = 0; i < argc; ++i) args.push_back(Utf8(argv[i]));
   chm::CompileResult result;
-  const int status = chm::RunHhc(args, stderr, &result);
+  const int status = chm::RunHhc(args, stdout, stderr, &result);
   // Warnings stay on standard error and in the error log: the book was made.
   if (status != 0 && result.error && IsStandardErrorUnseen()) {
     ShowFailureBox(chm::FormatUserMessage(result.book, *result.error), SkinBoxOnActivate);

@@ -1,4 +1,4 @@
-// Native command line: hhc [--store|--best] PROJECT.hhp
+// Native command line: hhc [OPTIONS] PROJECT.hhp (hhc --help)
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -7,5 +7,5 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  return chm::RunHhc(args, stderr);
+  return chm::RunHhc(args, stdout, stderr);
 }
