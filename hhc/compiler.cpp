@@ -336,8 +336,10 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
         }
       }
       if (!found) {
+        std::vector<std::string> spellings = ReferenceSpellings(value, project_.code_page);
         result_->warnings.push_back(name + ":" + std::to_string(item.line) +
-                                    ": names a missing file '" + value + "'");
+                                    ": names a missing file '" +
+                                    (spellings.empty() ? value : spellings.front()) + "'");
       }
     }
     if (is_contents) contents_entries_.push_back(std::move(entry));
@@ -441,10 +443,17 @@ void Compiler::AddReferences(const std::string& page_name, const PageScan& scan,
   std::sort(missing.begin(), missing.end());
   std::vector<size_t> offsets;
   for (const auto& m : missing) offsets.push_back(m.first);
-  std::vector<int> lines = LinesAt(page, offsets);
+  const std::vector<LinkPlace> places = PlacesAt(page, offsets);
+  const bool style_sheet = !IsPage(page_name);
   for (size_t i = 0; i < missing.size(); ++i) {
-    result_->warnings.push_back(page_name + ":" + std::to_string(lines[i]) +
-                                ": links to a missing file '" + *missing[i].second + "'");
+    if (!style_sheet && !places[i].in_markup) continue;  // text about markup, not a link
+    // Messages are UTF-8; a page not declared UTF-8 spells its links in the code page.
+    std::string shown = *missing[i].second, decoded;
+    if (!utf8_page && !IsAscii(shown) && DecodeCodePage(project_.code_page, shown, &decoded)) {
+      shown = decoded;
+    }
+    result_->warnings.push_back(page_name + ":" + std::to_string(places[i].line) +
+                                ": links to a missing file '" + shown + "'");
   }
 }
 

@@ -152,20 +152,31 @@ PageScan ScanPage(std::string_view page, size_t head_size) {
   return scan;
 }
 
-std::vector<int> LinesAt(std::string_view text, const std::vector<size_t>& ascending_offsets) {
-  std::vector<int> lines;
-  lines.reserve(ascending_offsets.size());
-  int line = 1;
+std::vector<LinkPlace> PlacesAt(std::string_view page,
+                                const std::vector<size_t>& ascending_offsets) {
+  std::vector<LinkPlace> places;
+  places.reserve(ascending_offsets.size());
+  LinkPlace here;
+  bool in_tag = false, in_style = false;
   size_t i = 0;
   for (size_t offset : ascending_offsets) {
-    for (offset = std::min(offset, text.size()); i < offset; ++i) {
-      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
-        ++line;
+    for (offset = std::min(offset, page.size()); i < offset; ++i) {
+      const char c = page[i];
+      if (c == '\n' || (c == '\r' && (i + 1 >= page.size() || page[i + 1] != '\n'))) {
+        ++here.line;
+      } else if (c == '<') {
+        in_tag = true;
+        const std::string_view rest = page.substr(i + 1);
+        if (StartsWithNoCase(rest, "style")) in_style = true;
+        if (StartsWithNoCase(rest, "/style")) in_style = false;
+      } else if (c == '>') {
+        in_tag = false;
       }
     }
-    lines.push_back(line);
+    here.in_markup = in_tag || in_style;
+    places.push_back(here);
   }
-  return lines;
+  return places;
 }
 
 std::vector<std::string> FindReferences(std::string_view page) {

@@ -22,9 +22,16 @@ struct PageScan {
 };
 PageScan ScanPage(std::string_view page, size_t head_size);
 
-// The 1-based line of each byte offset of `text`, offsets in ascending order, in one pass: LF,
-// CR LF and a lone CR each end a line.
-std::vector<int> LinesAt(std::string_view text, const std::vector<size_t>& ascending_offsets);
+// Where a reference found by ScanPage lies in its page.
+struct LinkPlace {
+  int line = 1;  // from 1; LF, CR LF and a lone CR each end a line
+  // Inside a tag (an attribute) or a <style> element, rather than in the page's text, where
+  // "src=" may be words about markup (such as "&lt;img src=...&gt;").
+  bool in_markup = false;
+};
+// The place of each byte offset of `page`, offsets in ascending order, in one pass.
+std::vector<LinkPlace> PlacesAt(std::string_view page,
+                                const std::vector<size_t>& ascending_offsets);
 
 // ScanPage's references alone.
 std::vector<std::string> FindReferences(std::string_view page);

@@ -141,15 +141,17 @@ TEST(HhcProgram, HelpVersionAndWrongOptions) {
 TEST(HhcProgram, LinksToMissingFilesAreWarnedWithPageAndLine) {
   Case c("dead_links");
   WriteBytes(c.dir / "b.htm",
-             "<html><title>B</title>\r\n<body>\r\n<img src=\"pic.png\">\n"
-             "<a href=\"gone.htm#x\">gone</a>\r<a href=\"http://e.org/x.htm\">web</a>"
-             "<a href=\"#top\">top</a>\n\n<p style=\"background: url(sub/none.gif)\">"
-             "<img src=\"../outside.png\"></html>");
+             Gbk("<html><title>B</title>\r\n<body>\r\n<img src=\"pic.png\">\n"
+                 "<a href=\"gone.htm#x\">gone</a>\r<a href=\"http://e.org/x.htm\">web</a>"
+                 "<a href=\"#top\">top</a>\n\n<p style=\"background: url(sub/none.gif)\">"
+                 "<img src=\"../outside.png\"> write &lt;img src=\"words.png\"&gt;\n"
+                 "<img src=\"缺.png\"></html>"));
   ProgramRun run = c.Run();
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err,
             "hhc: warning: b.htm:4: links to a missing file 'gone.htm#x'\n"
-            "hhc: warning: b.htm:7: links to a missing file 'sub/none.gif'\n");
+            "hhc: warning: b.htm:7: links to a missing file 'sub/none.gif'\n"
+            "hhc: warning: b.htm:8: links to a missing file '缺.png'\n");
   EXPECT_TRUE(fs::exists(c.dir / "book.chm"));
 }
 

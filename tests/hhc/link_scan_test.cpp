@@ -2,6 +2,7 @@
 // separate searches on awkward and random markup.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <random>
 
@@ -147,14 +148,29 @@ TEST(PageScan, FindsWhatSeparateSearchesFindOnRandomMarkup) {
   }
 }
 
-// Lines as an editor counts them: LF, CR LF and a lone CR each end one.
-TEST(PageScan, LinesOfOffsetsCountEveryKindOfLineEnd) {
+// Lines as an editor counts them (LF, CR LF and a lone CR each end one), and whether a
+// reference is markup or words about markup in the text.
+TEST(PageScan, PlacesOfReferencesGiveTheirLinesAndWhetherTheyAreMarkup) {
   const std::string text = "a\r\nb\rc\nd\r\r\ne";
   std::vector<size_t> offsets(text.size() + 2);
   for (size_t i = 0; i < offsets.size(); ++i) offsets[i] = i;
-  const std::vector<int> expected = {1, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 6};
-  EXPECT_EQ(LinesAt(text, offsets), expected);
-  EXPECT_EQ(LinesAt(text, {3, 11}), (std::vector<int>{2, 6}));
+  std::vector<int> lines;
+  for (const LinkPlace& p : PlacesAt(text, offsets)) lines.push_back(p.line);
+  EXPECT_EQ(lines, (std::vector<int>{1, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 6}));
+
+  const std::string page =
+      "<p>write &lt;img src=\"a.png\"&gt;</p>\r\n<IMG\nSRC=b.png><STYLE>\n"
+      "p { background: url(c.png) }</Style> url(d.png)\n<p style=\"x: url(e.png)\">";
+  const PageScan scan = ScanPage(page, 0);
+  ASSERT_EQ(scan.references, (Refs{"a.png", "b.png", "c.png", "d.png", "e.png"}));
+  std::vector<size_t> at = scan.offsets;
+  std::sort(at.begin(), at.end());
+  ASSERT_EQ(at, scan.offsets);
+  std::string seen;
+  for (const LinkPlace& p : PlacesAt(page, at)) {
+    seen += std::to_string(p.line) + (p.in_markup ? "m " : "t ");
+  }
+  EXPECT_EQ(seen, "1t 3m 4m 4t 5m ");
 }
 
 }  // namespace
