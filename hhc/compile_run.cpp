@@ -78,7 +78,7 @@ int RunHhc(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
       } else if (arg == "--best") {
         settings.level = LzxLevel::kBest;
       } else {
-        std::fprintf(err, "hhc: error: unknown option %s\nhhc: error: %s (hhc --help)\n",
+        std::fprintf(err, "hhc: error: unknown option %s\nhhc: error: %s\n",
                      arg.c_str(), ErrorReason(ErrorCode::kUsage));
         return kHhcExitUsage;
       }
@@ -88,7 +88,7 @@ int RunHhc(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     }
   }
   if (project.empty()) {
-    std::fprintf(err, "hhc: error: %s (hhc --help)\n", ErrorReason(ErrorCode::kUsage));
+    std::fprintf(err, "hhc: error: %s\n", ErrorReason(ErrorCode::kUsage));
     return kHhcExitUsage;
   }
   // Reproducible builds record a fixed time: every stamp in the book comes from it. As the

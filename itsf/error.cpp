@@ -7,8 +7,7 @@ namespace chm {
 const char* ErrorReason(ErrorCode code) {
   switch (code) {
     case ErrorCode::kUsage:
-      return "usage: hhc [--best | --store] PROJECT.hhp (--best: smallest book, about six "
-             "times slower; --store: no compression)";
+      return "usage: hhc [OPTIONS] PROJECT.hhp (hhc --help lists the options)";
     case ErrorCode::kFileMissing:
       return "file not found";
     case ErrorCode::kFileUnreadable:

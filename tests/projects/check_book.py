@@ -1,0 +1,141 @@
+#!/usr/bin/python3
+"""check_book.py HHC PROJECT.hhp [ALLOWED_WARNING_REGEX ...]
+
+Compiles a project written by a real tool with our hhc and checks the book with chmlib
+(python3-chm): the compile succeeds with no error; every file the project lists, every file its
+sitemaps name and every local file its pages and style sheets link to (followed from page to
+page) is in the book with the bytes it has on disk; each link to a file that is not there is one
+warning naming the page and the line, found here independently; the summary line counts the
+stored files; any other warning matches one of the allowed patterns.
+"""
+import html
+import os
+import re
+import subprocess
+import sys
+import urllib.parse
+
+from chm import chmlib
+
+# A reference inside a tag, or a url( ) of a style sheet or style element or attribute.
+ATTRIBUTE = re.compile(rb'<[^<>]*?(?<![\w-])(?:src|href|background)\s*=\s*'
+                       rb'("[^"]*"|\'[^\']*\'|[^\s>"\']+)', re.I | re.S)
+CSS_URL = re.compile(rb'url\(\s*("[^"]*"|\'[^\']*\'|[^)]*?)\s*\)', re.I)
+SITEMAP_LOCAL = re.compile(rb'<param\s+name\s*=\s*"Local"\s+value\s*=\s*"([^"]*)"', re.I)
+
+
+def fail(message):
+    print('check_book: ' + message, file=sys.stderr)
+    sys.exit(1)
+
+
+def unquote(value):
+    value = value.strip()
+    if value[:1] in (b'"', b"'"):
+        value = value[1:-1]
+    return html.unescape(value.strip().decode('utf-8', 'replace'))
+
+
+def resolve(page, ref):
+    """The stored name a local reference stands for, or None (web, anchor, outside)."""
+    ref = re.split(r'[#?]', ref)[0]
+    if not ref or ':' in ref or ref[0] in '/\\':
+        return None
+    path = os.path.normpath(os.path.join(os.path.dirname(page), urllib.parse.unquote(ref)))
+    return None if path.startswith('..') else path.replace(os.sep, '/')
+
+
+def project(path):
+    options, files, section = {}, [], None
+    for line in open(path, encoding='cp1252').read().splitlines():
+        line = line.strip()
+        if line.startswith('[') and line.endswith(']'):
+            section = line[1:-1].upper()
+        elif line and section == 'OPTIONS' and '=' in line:
+            key, value = line.split('=', 1)
+            options[key.strip().lower()] = value.strip()
+        elif line and section == 'FILES':
+            files.append(line.replace('\\', '/'))
+    return options, files
+
+
+def main():
+    hhc, hhp, allowed = sys.argv[1], sys.argv[2], [re.compile(a) for a in sys.argv[3:]]
+    root = os.path.dirname(os.path.abspath(hhp))
+    run = subprocess.run([hhc, hhp], capture_output=True, text=True)
+    if run.returncode != 0 or 'hhc: error' in run.stderr:
+        fail('hhc exited %d:\n%s' % (run.returncode, run.stderr))
+    options, listed = project(hhp)
+
+    # The files that must be stored, and the dead links, found from the project outward.
+    wanted, dead, queue = set(), set(), list(listed)
+    for key in ('contents file', 'index file', 'default topic'):
+        if options.get(key):
+            queue.append(options[key])
+    for key in ('contents file', 'index file'):
+        if options.get(key):
+            text = open(os.path.join(root, options[key]), 'rb').read()
+            queue += [html.unescape(v.decode('cp1252')) for v in SITEMAP_LOCAL.findall(text)]
+    while queue:
+        name = queue.pop()
+        name = resolve('', name) if name else None
+        if not name or name in wanted or not os.path.isfile(os.path.join(root, name)):
+            continue
+        wanted.add(name)
+        if not re.search(r'\.(html?|css)$', name, re.I):
+            continue
+        text = open(os.path.join(root, name), 'rb').read()
+        found = [(m.start(1), m.group(1)) for m in ATTRIBUTE.finditer(text)]
+        if name.lower().endswith('.css') or b'url(' in text:
+            found += [(m.start(1), m.group(1)) for m in CSS_URL.finditer(text)
+                      if name.lower().endswith('.css') or in_style(text, m.start())]
+        for offset, raw in found:
+            ref = unquote(raw)
+            target = resolve(name, ref)
+            if target is None:
+                continue
+            if os.path.isfile(os.path.join(root, target)):
+                queue.append(target)
+            else:
+                line = text.count(b'\n', 0, offset) + 1
+                dead.add('%s:%d: links to a missing file \'%s\'' % (name, line, ref))
+
+    book_path = os.path.join(root, options.get('compiled file') or
+                             os.path.splitext(os.path.basename(hhp))[0] + '.chm')
+    book = chmlib.chm_open(book_path.encode())
+    if not book:
+        fail('chmlib cannot open ' + book_path)
+    for name in sorted(wanted):
+        status, unit = chmlib.chm_resolve_object(book, ('/' + name).encode())
+        if status != chmlib.CHM_RESOLVE_SUCCESS:
+            fail('%s is not in the book' % name)
+        size, data = chmlib.chm_retrieve_object(book, unit, 0, unit.length)
+        if data != open(os.path.join(root, name), 'rb').read():
+            fail('%s differs in the book' % name)
+    chmlib.chm_close(book)
+
+    warned = set()
+    for line in run.stderr.splitlines():
+        text = line[len('hhc: warning: '):]
+        if 'links to a missing file' in text:
+            warned.add(text)
+        elif not any(a.search(text) for a in allowed):
+            fail('unexpected warning: ' + line)
+    if warned != dead:
+        fail('dead links warned %s, found %s' % (sorted(warned - dead), sorted(dead - warned)))
+    summary = re.match(r'hhc: (.+): (\d+) topics, (\d+) files, ', run.stdout)
+    if not summary or int(summary.group(3)) != len(wanted):
+        fail('summary %r, %d files expected' % (run.stdout, len(wanted)))
+    print('check_book: %s: %d files stored as on disk, %d dead links warned'
+          % (os.path.basename(book_path), len(wanted), len(dead)))
+
+
+def in_style(text, offset):
+    """Whether `offset` lies in a style element or inside a tag (a style attribute)."""
+    before = text[:offset].lower()
+    return before.rfind(b'<style') > before.rfind(b'</style') or \
+        before.rfind(b'<') > before.rfind(b'>')
+
+
+if __name__ == '__main__':
+    main()
