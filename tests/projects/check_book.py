@@ -1,13 +1,17 @@
 #!/usr/bin/python3
-"""check_book.py HHC PROJECT.hhp [ALLOWED_WARNING_REGEX ...]
+"""check_book.py HHC PROJECT.hhp [--allow REGEX]... [--search WORD]...
 
 Compiles a project written by a real tool with our hhc and checks the book with chmlib
 (python3-chm): the compile succeeds with no error; every file the project lists, every file its
 sitemaps name and every local file its pages and style sheets link to (followed from page to
 page) is in the book with the bytes it has on disk; each link to a file that is not there is one
 warning naming the page and the line, found here independently; the summary line counts the
-stored files; any other warning matches one of the allowed patterns.
+stored files; any other warning matches one of the allowed patterns. Each --search WORD
+finds, through python3-chm's search of the book's full-text index, exactly the stored pages
+whose text (outside tags, scripts and styles) holds WORD as a word, or none if it is on the
+project's stop list.
 """
+import argparse
 import html
 import os
 import re
@@ -15,6 +19,7 @@ import subprocess
 import sys
 import urllib.parse
 
+from chm import chm as chmfile
 from chm import chmlib
 
 # A reference inside a tag, or a url( ) of a style sheet or style element or attribute.
@@ -60,7 +65,13 @@ def project(path):
 
 
 def main():
-    hhc, hhp, allowed = sys.argv[1], sys.argv[2], [re.compile(a) for a in sys.argv[3:]]
+    parser = argparse.ArgumentParser()
+    parser.add_argument('hhc')
+    parser.add_argument('hhp')
+    parser.add_argument('--allow', action='append', default=[])
+    parser.add_argument('--search', action='append', default=[])
+    args = parser.parse_args()
+    hhc, hhp, allowed = args.hhc, args.hhp, [re.compile(a) for a in args.allow]
     root = os.path.dirname(os.path.abspath(hhp))
     run = subprocess.run([hhc, hhp], capture_output=True, text=True)
     if run.returncode != 0 or 'hhc: error' in run.stderr:
@@ -126,8 +137,44 @@ def main():
     summary = re.match(r'hhc: (.+): (\d+) topics, (\d+) files, ', run.stdout)
     if not summary or int(summary.group(3)) != len(wanted):
         fail('summary %r, %d files expected' % (run.stdout, len(wanted)))
-    print('check_book: %s: %d files stored as on disk, %d dead links warned'
-          % (os.path.basename(book_path), len(wanted), len(dead)))
+    for word in args.search:
+        check_search(book_path, root, options, wanted, word)
+    print('check_book: %s: %d files stored as on disk, %d dead links warned, %d words searched'
+          % (os.path.basename(book_path), len(wanted), len(dead), len(args.search)))
+
+
+def page_words(data):
+    text = re.sub(rb'<(script|style)\b.*?</\1\s*>', b' ', data, flags=re.I | re.S)
+    text = html.unescape(re.sub(rb'<[^>]*>', b' ', text).decode('utf-8', 'replace'))
+    return set(w.lower() for w in re.findall(r'[A-Za-z0-9_]+', text))
+
+
+def check_search(book_path, root, options, stored, word):
+    stop_file = options.get('full text search stop list file')
+    stop = set()
+    if stop_file:
+        stop = set(open(os.path.join(root, stop_file), encoding='cp1252').read().lower().split())
+    expected = set()
+    if word.lower() not in stop:
+        expected = {name for name in stored if re.search(r'\.html?$', name, re.I) and
+                    word.lower() in page_words(open(os.path.join(root, name), 'rb').read())}
+    book = chmfile.CHMFile()
+    if not book.LoadCHM(book_path.encode()) or not book.IsSearchable():
+        fail('python3-chm finds no search index in ' + book_path)
+    _, found = book.Search(word.encode(), 1, 0)
+    book.CloseCHM()
+    # The reader keys its results by title, so of pages that share a title only one comes back.
+    urls = {url.decode('cp1252').lstrip('/') for url in found.values()}
+    titles = {title.decode('cp1252') for title in found}
+    missed = {name for name in expected if page_title(os.path.join(root, name)) not in titles}
+    if not urls <= expected or missed:
+        fail('search for %r found %s, the page texts %s' % (word, sorted(urls), sorted(expected)))
+
+
+def page_title(path):
+    found = re.search(rb'<title>(.*?)</title>', open(path, 'rb').read(), re.I | re.S)
+    title = html.unescape(found.group(1).decode('utf-8').strip()) if found else ''
+    return title.encode('cp1252', 'replace').decode('cp1252')
 
 
 def in_style(text, offset):
