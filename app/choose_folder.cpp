@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/text_convert_win.h"
+#include "text/codepage.h"
 
 namespace app {
 
@@ -33,7 +33,7 @@ std::wstring ChooseFolder() {
   CoTaskMemFree(item);
   if (!found) return {};
   buffer.resize(buffer.find('\0') == std::string::npos ? buffer.size() : buffer.find('\0'));
-  return AnsiToWide(buffer);
+  return text::CodePageToWide(text::SystemCodePage(), buffer);
 }
 
 }  // namespace app

@@ -3,7 +3,7 @@
 #include "app/app_text.h"
 #include "app/book_platform_win.h"
 #include "app/resource_ids.h"
-#include "app/text_convert_win.h"
+#include "app/system_error_win.h"
 
 namespace app {
 

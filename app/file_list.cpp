@@ -1,7 +1,7 @@
 #include "app/file_list.h"
 
-#include "app/text_convert_win.h"
 #include "book/chapter_list.h"
+#include "text/utf.h"
 
 namespace app {
 
@@ -29,7 +29,7 @@ std::vector<std::wstring> ListChapterFiles(const std::wstring& folder) {
       FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
     if (found.dwFileAttributes & kNotListed) continue;
-    std::string name = WideToUtf8(found.cFileName);
+    std::string name = text::WideToUtf8(found.cFileName);
     if (book::IsChapterFileName(name)) names.push_back(std::move(name));
   } while (FindNextFileW(search, &found));
   FindClose(search);
@@ -37,7 +37,7 @@ std::vector<std::wstring> ListChapterFiles(const std::wstring& folder) {
   book::SortChapterNames(names);
   std::vector<std::wstring> chapters;
   chapters.reserve(names.size());
-  for (const std::string& name : names) chapters.push_back(Utf8ToWide(name));
+  for (const std::string& name : names) chapters.push_back(text::Utf8ToWide(name));
   return chapters;
 }
 

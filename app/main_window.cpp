@@ -10,9 +10,9 @@
 #include "app/file_list.h"
 #include "app/form_layout.h"
 #include "app/resource_ids.h"
-#include "app/text_convert_win.h"
 #include "book/build_book.h"
 #include "skin/skinner.h"
+#include "text/utf.h"
 
 namespace app {
 
@@ -64,14 +64,15 @@ void Command1Click(HWND form) { SetChapterFolder(form, ChooseFolder()); }
 void Command2Click(HWND form) {
   std::vector<std::string> chapters;
   for (const std::wstring& entry : ReadListEntries(Control(form, kFile1Id))) {
-    chapters.push_back(WideToUtf8(entry));
+    chapters.push_back(text::WideToUtf8(entry));
   }
   HWND text_box = Control(form, kText1Id);
   std::wstring name(static_cast<size_t>(GetWindowTextLengthW(text_box)) + 1, L'\0');
   name.resize(
       static_cast<size_t>(GetWindowTextW(text_box, name.data(), static_cast<int>(name.size()))));
   std::unique_ptr<book::BookPlatform> platform = MakeWindowsBookPlatform(form);
-  book::BuildBook(*platform, WideToUtf8(GetChapterFolder(form)), chapters, WideToUtf8(name));
+  book::BuildBook(*platform, text::WideToUtf8(GetChapterFolder(form)), chapters,
+                  text::WideToUtf8(name));
 }
 
 void Image1Click(HWND form) { ShowPlainMessage(form, kHelpText, kHelpTitle); }

@@ -4,24 +4,17 @@
 #include <cstdint>
 #include <numeric>
 
+#include "text/ascii.h"
+#include "text/utf.h"
+
 namespace book {
 namespace {
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-bool EndsWithNoCase(const std::string& s, const std::string& tail) {
-  if (s.size() < tail.size()) return false;
-  for (std::size_t i = 0; i < tail.size(); ++i) {
-    if (AsciiLower(s[s.size() - tail.size() + i]) != tail[i]) return false;
-  }
-  return true;
-}
 
 // "*.htm*": ".htm" anywhere, since "*" also spans dots ("a.htm.bak").
 bool ContainsHtmNoCase(const std::string& s) {
   for (std::size_t i = 0; i + 4 <= s.size(); ++i) {
-    if (s[i] == '.' && AsciiLower(s[i + 1]) == 'h' && AsciiLower(s[i + 2]) == 't' &&
-        AsciiLower(s[i + 3]) == 'm')
+    if (s[i] == '.' && text::LowerAscii(s[i + 1]) == 'h' && text::LowerAscii(s[i + 2]) == 't' &&
+        text::LowerAscii(s[i + 3]) == 'm')
       return true;
   }
   return false;
@@ -36,20 +29,10 @@ struct NameChar {
 constexpr char32_t kNotUtf8 = 0xFFFFFFFF;
 
 NameChar CharAt(const std::string& s, std::size_t i) {
-  const unsigned char b = static_cast<unsigned char>(s[i]);
-  if (b < 0x80) return {b, 1};
-  const std::size_t size = (b & 0xE0) == 0xC0   ? 2
-                           : (b & 0xF0) == 0xE0 ? 3
-                           : (b & 0xF8) == 0xF0 ? 4
-                                                : 0;
-  if (size == 0 || i + size > s.size()) return {kNotUtf8, 1};
-  char32_t c = b & (0x7F >> size);
-  for (std::size_t k = 1; k < size; ++k) {
-    const unsigned char t = static_cast<unsigned char>(s[i + k]);
-    if ((t & 0xC0) != 0x80) return {kNotUtf8, 1};
-    c = (c << 6) | (t & 0x3F);
-  }
-  return {c, size};
+  std::size_t next = i;
+  char32_t c;
+  if (!text::DecodeUtf8(s, &next, &c)) return {kNotUtf8, 1};
+  return {c, next - i};
 }
 
 // The value of an ASCII or full-width digit, or -1.
@@ -178,7 +161,7 @@ struct Piece {
 void AddCharacter(const std::string& name, std::size_t at, std::size_t size,
                   std::vector<Piece>& pieces) {
   std::string bytes = name.substr(at, size);
-  if (size == 1) bytes[0] = AsciiLower(bytes[0]);
+  if (size == 1) bytes[0] = text::LowerAscii(bytes[0]);
   pieces.push_back({false, std::move(bytes)});
 }
 
@@ -250,7 +233,8 @@ int ComparePieceLists(const std::vector<Piece>& a, const std::vector<Piece>& b) 
 }  // namespace
 
 bool IsChapterFileName(const std::string& name) {
-  return ContainsHtmNoCase(name) || EndsWithNoCase(name, ".txt") || EndsWithNoCase(name, ".mht");
+  return ContainsHtmNoCase(name) || text::EndsWithNoCase(name, ".txt") ||
+         text::EndsWithNoCase(name, ".mht");
 }
 
 bool ComesBeforeInReadingOrder(const std::string& a, const std::string& b) {

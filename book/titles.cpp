@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "text/ascii.h"
 #include "text/unicode_case.h"
 
 namespace book {
@@ -26,8 +27,7 @@ std::string LowerAnsiText(const BookPlatform& platform, const std::string& ansi)
   while (i < ansi.size()) {
     unsigned char b = static_cast<unsigned char>(ansi[i]);
     if (b < 0x80) {
-      out.push_back(b >= 'A' && b <= 'Z' ? static_cast<char>(b + ('a' - 'A'))
-                                         : static_cast<char>(b));
+      out.push_back(text::LowerAscii(ansi[i]));
       ++i;
       continue;
     }
@@ -38,7 +38,7 @@ std::string LowerAnsiText(const BookPlatform& platform, const std::string& ansi)
     // file on a GBK system, say) pass through unchanged instead of turning into "?".
     std::string utf8;
     std::string lowered;
-    if (platform.FromAnsiStrict(ch, utf8) && LowerUtf8(utf8, lowered) &&
+    if (platform.FromAnsiStrict(ch, utf8) && text::LowerUtf8(utf8, lowered) &&
         platform.ToAnsiStrict(lowered, ch)) {
     }
     out += ch;
@@ -73,13 +73,7 @@ bool ReadLine(std::FILE* f, std::string& line) {
 bool MayHoldTitle(const std::string& line) {
   for (std::size_t i = line.find('<'); i != std::string::npos; i = line.find('<', i + 1)) {
     if (line.size() - i < sizeof kTitleOpen - 1) return false;
-    bool same = true;
-    for (std::size_t k = 1; k < sizeof kTitleOpen - 1 && same; ++k) {
-      char c = line[i + k];
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-      same = c == kTitleOpen[k];
-    }
-    if (same) return true;
+    if (text::StartsWithNoCase(std::string_view(line).substr(i), kTitleOpen)) return true;
   }
   return false;
 }

@@ -51,7 +51,7 @@ WordBreaker::WordBreaker(unsigned code_page, Build) {
   for (int c = 'a'; c <= 'z'; ++c) lower_[c] = static_cast<std::uint8_t>(c);
   for (int c = 'A'; c <= 'Z'; ++c) lower_[c] = static_cast<std::uint8_t>(c + 32);
   lower_['_'] = '_';
-  if (IsDbcsCodePage(code_page)) {
+  if (text::IsDbcsCodePage(code_page)) {
     for (int b = 0x80; b < 0x100; ++b) lead_[b] = IsDbcsLead(code_page, b) ? 1 : 0;
     // The single-byte half-width katakana of code page 932 are letters.
     if (code_page == 932) {
@@ -63,17 +63,18 @@ WordBreaker::WordBreaker(unsigned code_page, Build) {
   // counts when some byte of the page lower-cases to it (so 'ß' or 'ÿ' without a capital in the
   // page stay out, as punctuation and symbols do).
   std::string quote;
-  if (DecodeCodePage(code_page, "\x92", &quote) && quote == "\xE2\x80\x99") right_quote_ = 0x92;
+  if (text::DecodeCodePage(code_page, "\x92", &quote) && quote == "\xE2\x80\x99")
+    right_quote_ = 0x92;
   for (int b = 0x80; b < 0x100; ++b) {
     std::string utf8;
     const char byte = static_cast<char>(b);
-    if (!DecodeCodePage(code_page, std::string_view(&byte, 1), &utf8)) continue;
+    if (!text::DecodeCodePage(code_page, std::string_view(&byte, 1), &utf8)) continue;
     const char32_t c = SingleCodePoint(utf8);
-    const char32_t lower = c ? book::LowerCodePoint(c) : 0;
+    const char32_t lower = c ? text::LowerCodePoint(c) : 0;
     if (c == 0 || lower == c) continue;
     std::string lowered_utf8, lowered;
-    book::LowerUtf8(utf8, lowered_utf8);
-    if (!EncodeCodePage(code_page, lowered_utf8, &lowered) || lowered.size() != 1) continue;
+    text::LowerUtf8(utf8, lowered_utf8);
+    if (!text::EncodeCodePage(code_page, lowered_utf8, &lowered) || lowered.size() != 1) continue;
     const std::uint8_t lb = static_cast<std::uint8_t>(lowered[0]);
     lower_[b] = lb;
     lower_[lb] = lb;

@@ -35,7 +35,7 @@ std::uint32_t PrimaryWeight(std::uint8_t c) {
 
 void Utf16Of(unsigned code_page, const std::string& bytes, Bytes* out) {
   std::string utf8;
-  if (!DecodeCodePage(code_page, bytes, &utf8)) utf8 = bytes;
+  if (!text::DecodeCodePage(code_page, bytes, &utf8)) utf8 = bytes;
   size_t i = 0;
   while (i < utf8.size()) {
     const unsigned char c = static_cast<unsigned char>(utf8[i]);

@@ -11,7 +11,7 @@ namespace {
 
 // "0x..." hexadecimal or decimal, possibly negative. Returns false when malformed.
 bool ParseNumber(std::string_view text, std::int64_t* value) {
-  std::string s(Trim(text));
+  std::string s(text::Trim(text));
   if (s.empty()) return false;
   errno = 0;
   char* end = nullptr;
@@ -34,7 +34,7 @@ struct FieldReader {
 
   // Sets *out and the valid bit when the field is given.
   void Number(int field, std::uint32_t valid_bit, std::uint32_t* out, std::uint32_t* valid) const {
-    if (Trim(line.fields[field]).empty()) return;
+    if (text::Trim(line.fields[field]).empty()) return;
     std::int64_t v = 0;
     if (!ParseNumber(line.fields[field], &v)) Bad(field, "not a number");
     *out = static_cast<std::uint32_t>(v);
@@ -51,7 +51,7 @@ std::vector<std::string> SplitWindowFields(std::string_view value) {
   int brackets = 0;
   bool had_quotes = false;
   auto finish = [&] {
-    fields.push_back(had_quotes ? current : std::string(Trim(current)));
+    fields.push_back(had_quotes ? current : std::string(text::Trim(current)));
     current.clear();
     had_quotes = false;
   };
@@ -63,7 +63,7 @@ std::vector<std::string> SplitWindowFields(std::string_view value) {
         current += c;
     } else if (c == '"') {
       // Blanks outside the quotes do not belong to the value.
-      if (!had_quotes) current = std::string(Trim(current));
+      if (!had_quotes) current = std::string(text::Trim(current));
       quoted = true;
       had_quotes = true;
     } else if (c == '[') {
@@ -74,7 +74,7 @@ std::vector<std::string> SplitWindowFields(std::string_view value) {
       current += c;
     } else if (c == ',' && brackets == 0) {
       finish();
-    } else if (!(had_quotes && IsBlank(c))) {
+    } else if (!(had_quotes && text::IsBlank(c))) {
       current += c;
     }
   }
@@ -99,7 +99,7 @@ WindowDef ParseWindowDef(const WindowLine& line, const std::string& label) {
   r.Number(9, kWinParamProperties, &w.properties, &w.valid);
   r.Number(10, kWinParamNavWidth, &w.nav_width, &w.valid);
   r.Number(11, kWinParamToolbarFlags, &w.buttons, &w.valid);
-  std::string_view rect = Trim(f[12]);
+  std::string_view rect = text::Trim(f[12]);
   if (!rect.empty()) {
     if (rect.front() != '[' || rect.back() != ']') r.Bad(12, "expected [left,top,right,bottom]");
     std::vector<std::string> parts = SplitWindowFields(rect.substr(1, rect.size() - 2));

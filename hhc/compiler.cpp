@@ -26,6 +26,7 @@
 #include "itsf/self_check.h"
 #include "text/ascii.h"
 #include "text/codepage.h"
+#include "text/utf.h"
 
 namespace chm {
 namespace fs = std::filesystem;
@@ -61,44 +62,32 @@ bool ReadWholeFile(const fs::path& path, std::string* out) {
 }
 
 bool IsPage(const std::string& name) {
-  return EndsWithNoCase(name, ".htm") || EndsWithNoCase(name, ".html") ||
-         EndsWithNoCase(name, ".xhtml");
+  return text::EndsWithNoCase(name, ".htm") || text::EndsWithNoCase(name, ".html") ||
+         text::EndsWithNoCase(name, ".xhtml");
 }
 // Whether two names from the project stand for the same stored file.
 bool SameStoredName(const std::string& a, const std::string& b) {
   std::string na, nb;
   return NormaliseRelativePath(a, &na) && NormaliseRelativePath(b, &nb) &&
-         LowerAscii(na) == LowerAscii(nb);
+         text::LowerAscii(na) == text::LowerAscii(nb);
 }
 
-bool IsScanned(const std::string& name) { return IsPage(name) || EndsWithNoCase(name, ".css"); }
+bool IsScanned(const std::string& name) {
+  return IsPage(name) || text::EndsWithNoCase(name, ".css");
+}
 
 bool IsLocalReference(const std::string& value) {
   return !value.empty() && value.find(':') == std::string::npos;
 }
 
-bool IsValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = s[i];
-    size_t n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 4;
-    if (n == 4 || i + n >= s.size()) return false;
-    for (size_t k = 1; k <= n; ++k) {
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += n + 1;
-  }
-  return true;
-}
-
 // The names a reference in a page may stand for: its bytes in the project's code page, or
 // UTF-8 (pages saved by modern editors).
 std::vector<std::string> ReferenceSpellings(const std::string& ref, unsigned code_page) {
-  if (IsAscii(ref)) return {ref};
+  if (text::IsAscii(ref)) return {ref};
   std::vector<std::string> out;
   std::string decoded;
-  if (DecodeCodePage(code_page, ref, &decoded)) out.push_back(decoded);
-  if (IsValidUtf8(ref) && (out.empty() || out[0] != ref)) out.push_back(ref);
+  if (text::DecodeCodePage(code_page, ref, &decoded)) out.push_back(decoded);
+  if (text::IsValidUtf8(ref) && (out.empty() || out[0] != ref)) out.push_back(ref);
   return out;
 }
 
@@ -115,9 +104,10 @@ std::string DecodeTitleReferences(const std::string& title, unsigned code_page, 
     std::string decoded = DecodeHtmlEntities(reference);  // UTF-8
     if (decoded == reference) continue;
     std::string bytes;
-    if (!utf8 && !IsAscii(decoded) && !EncodeCodePage(code_page, decoded, &bytes)) continue;
+    if (!utf8 && !text::IsAscii(decoded) && !text::EncodeCodePage(code_page, decoded, &bytes))
+      continue;
     out += title.substr(done, amp - done);
-    out += utf8 || IsAscii(decoded) ? decoded : bytes;
+    out += utf8 || text::IsAscii(decoded) ? decoded : bytes;
     done = semi + 1;
   }
   return out + title.substr(done);
@@ -204,7 +194,7 @@ class Compiler {
 
 std::string Compiler::Ansi(const std::string& utf8, const std::string& what) const {
   std::string out;
-  if (!EncodeCodePage(project_.code_page, utf8, &out)) {
+  if (!text::EncodeCodePage(project_.code_page, utf8, &out)) {
     Fail(ErrorCode::kNameOutsideCodePage, what, "code page " + std::to_string(project_.code_page));
   }
   return out;
@@ -272,7 +262,7 @@ bool IsValidBookFileName(const std::string& name) {
   }
   if (name.back() == '.' || name.back() == ' ') return false;
   // Device names stay devices whatever their extension.
-  std::string stem = LowerAscii(name.substr(0, name.find('.')));
+  std::string stem = text::LowerAscii(name.substr(0, name.find('.')));
   while (!stem.empty() && stem.back() == ' ') stem.pop_back();
   static const char* const kDevices[] = {"con", "prn", "aux", "nul"};
   for (const char* d : kDevices) {
@@ -319,17 +309,17 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
       index_is_flat_ = false;
     }
     for (const auto& [param, value] : item.params) {
-      if (!EqualsNoCase(param, "Local") || !IsLocalReference(value)) continue;
+      if (!text::EqualsNoCase(param, "Local") || !IsLocalReference(value)) continue;
       bool found = false;
       for (const std::string& spelling : ReferenceSpellings(value, project_.code_page)) {
         std::string target;
         if (!ResolveReference(name, spelling, &target)) continue;
         if (files_->AddIfPresent(target)) {
-          if (is_contents) contents_targets_.insert(LowerAscii(target));
-          if (entry.target.empty()) entry.target = LowerAscii(target);
+          if (is_contents) contents_targets_.insert(text::LowerAscii(target));
+          if (entry.target.empty()) entry.target = text::LowerAscii(target);
           // A link to a place inside a page is a topic of its own, named by its anchor.
           const size_t hash = spelling.find('#');
-          keyword.targets.push_back(LowerAscii(target) +
+          keyword.targets.push_back(text::LowerAscii(target) +
                                     (hash == std::string::npos ? "" : spelling.substr(hash)));
           found = true;
           break;
@@ -350,17 +340,17 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
 void Compiler::ReadContentsProperties(const SitemapParams& properties, const std::string& label) {
   ContentsProperties& p = contents_properties_.emplace();
   for (const auto& [param, value] : properties) {
-    std::optional<std::string>* text = EqualsNoCase(param, "ImageList")    ? &p.image_list
-                                       : EqualsNoCase(param, "Font")       ? &p.font
-                                       : EqualsNoCase(param, "FrameName")  ? &p.frame_name
-                                       : EqualsNoCase(param, "WindowName") ? &p.window_name
-                                                                           : nullptr;
-    std::optional<std::uint32_t>* number = EqualsNoCase(param, "Background")      ? &p.background
-                                           : EqualsNoCase(param, "Foreground")    ? &p.foreground
-                                           : EqualsNoCase(param, "Window Styles") ? &p.window_styles
-                                           : EqualsNoCase(param, "ExWindow Styles")
-                                               ? &p.ex_window_styles
-                                               : nullptr;
+    std::optional<std::string>* text = text::EqualsNoCase(param, "ImageList")    ? &p.image_list
+                                       : text::EqualsNoCase(param, "Font")       ? &p.font
+                                       : text::EqualsNoCase(param, "FrameName")  ? &p.frame_name
+                                       : text::EqualsNoCase(param, "WindowName") ? &p.window_name
+                                                                                 : nullptr;
+    std::optional<std::uint32_t>* number =
+        text::EqualsNoCase(param, "Background")        ? &p.background
+        : text::EqualsNoCase(param, "Foreground")      ? &p.foreground
+        : text::EqualsNoCase(param, "Window Styles")   ? &p.window_styles
+        : text::EqualsNoCase(param, "ExWindow Styles") ? &p.ex_window_styles
+                                                       : nullptr;
     if (text && !*text) *text = value;
     if (number && !*number) {
       std::uint32_t v = 0;
@@ -371,7 +361,8 @@ void Compiler::ReadContentsProperties(const SitemapParams& properties, const std
                                     "'");
       }
     }
-    if (EqualsNoCase(param, "ImageType")) p.folder_images = EqualsNoCase(value, "Folder");
+    if (text::EqualsNoCase(param, "ImageType"))
+      p.folder_images = text::EqualsNoCase(value, "Folder");
   }
 }
 
@@ -394,7 +385,7 @@ void Compiler::CollectNamedFiles() {
       std::string target = f->substr(0, f->find('#'));
       if (IsLocalReference(target)) files_->AddRequired(target, origin);
     }
-    if (EqualsNoCase(w.name, project_.default_window)) {
+    if (text::EqualsNoCase(w.name, project_.default_window)) {
       windows_.insert(windows_.begin(), std::move(w));
       default_found = true;
     } else {
@@ -430,8 +421,8 @@ void Compiler::AddReferences(const std::string& page_name, const PageScan& scan,
     std::string unused;
     for (bool ansi_spelling : {false, true}) {
       for (size_t i = 0; i < targets.size() && !found; ++i) {
-        if (!ansi_spelling && !utf8_page && !IsAscii(targets[i]) &&
-            !EncodeCodePage(project_.code_page, targets[i], &unused)) {
+        if (!ansi_spelling && !utf8_page && !text::IsAscii(targets[i]) &&
+            !text::EncodeCodePage(project_.code_page, targets[i], &unused)) {
           continue;
         }
         found = files_->AddIfPresent(targets[i], ansi_spelling);
@@ -476,17 +467,18 @@ void Compiler::StreamOne(size_t index) {
     AddReferences(name, scan, buffer_);
     if (page) {
       std::string title = DecodeTitleReferences(scan.title, project_.code_page, scan.utf8_charset);
-      if (scan.utf8_charset && !IsAscii(title)) {
+      if (scan.utf8_charset && !text::IsAscii(title)) {
         std::string converted;
-        title = EncodeCodePage(project_.code_page, title, &converted) ? converted : std::string();
+        title =
+            text::EncodeCodePage(project_.code_page, title, &converted) ? converted : std::string();
       }
       if (search_) {
         const bool utf8 = scan.utf8_charset || buffer_.compare(0, 3, "\xEF\xBB\xBF") == 0;
         PageText text = ExtractPageText(buffer_, utf8, project_.code_page);
         search_->AddPage(static_cast<std::uint32_t>(topics_.size()), text.title, text.body);
       }
-      topic_by_name_.emplace(LowerAscii(name), topics_.size());
-      topics_.push_back(Topic{ansi, title, contents_targets_.count(LowerAscii(name)) != 0});
+      topic_by_name_.emplace(text::LowerAscii(name), topics_.size());
+      topics_.push_back(Topic{ansi, title, contents_targets_.count(text::LowerAscii(name)) != 0});
     }
   } else {
     char chunk[kReadChunk];
@@ -499,7 +491,8 @@ void Compiler::StreamOne(size_t index) {
   }
   // The sitemaps are topics too, but not part of the contents; like Microsoft's compiler we list
   // them where they come among the project's files.
-  if (sitemap_names_.count(LowerAscii(name))) topics_.push_back(Topic{ansi, std::string(), false});
+  if (sitemap_names_.count(text::LowerAscii(name)))
+    topics_.push_back(Topic{ansi, std::string(), false});
   result_->input_bytes += entry.length;
   if (entry.length == 0) {
     empty_files_.push_back(entry.name);
@@ -514,7 +507,7 @@ void Compiler::StreamFiles(const fs::path& book) {
   for (const std::string* sitemap : {&project_.contents_file, &project_.index_file}) {
     std::string name;
     if (!sitemap->empty() && NormaliseRelativePath(*sitemap, &name)) {
-      sitemap_names_.insert(LowerAscii(name));
+      sitemap_names_.insert(text::LowerAscii(name));
     }
   }
   for (size_t i = 0; i < files_->size(); ++i) StreamOne(i);  // links may add files as we go
@@ -697,7 +690,7 @@ Bytes Compiler::BuildSystemTable(const fs::path& book, const Bytes& idxhdr) cons
   // Microsoft's compiler leaves out the contents and index records when the default window
   // names those files: the viewer takes them from the window.
   const WindowDef* window =
-      windows_.empty() || !EqualsNoCase(windows_.front().name, project_.default_window)
+      windows_.empty() || !text::EqualsNoCase(windows_.front().name, project_.default_window)
           ? nullptr
           : &windows_.front();
   if (!window || !SameStoredName(window->toc, project_.contents_file)) {
@@ -713,7 +706,7 @@ Bytes Compiler::BuildSystemTable(const fs::path& book, const Bytes& idxhdr) cons
   info.title = Ansi(project_.title, "Title");
   info.default_window = Ansi(project_.default_window, "Default Window");
   info.default_font = Ansi(project_.default_font, "Default Font");
-  info.compiled_stem = Ansi(LowerAscii(book.stem().u8string()), "Compiled file");
+  info.compiled_stem = Ansi(text::LowerAscii(book.stem().u8string()), "Compiled file");
   return BuildSystem(info, idxhdr);
 }
 

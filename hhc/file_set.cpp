@@ -47,11 +47,11 @@ fs::path FileSet::Locate(const std::string& name, const std::string& ansi, bool 
 }
 
 bool FileSet::Contains(const std::string& normalised_name) const {
-  return by_folded_name_.count(LowerAscii(normalised_name)) != 0;
+  return by_folded_name_.count(text::LowerAscii(normalised_name)) != 0;
 }
 
 bool FileSet::Insert(const std::string& name, const fs::path& disk, const std::string& ansi) {
-  std::string folded = LowerAscii(name);
+  std::string folded = text::LowerAscii(name);
   auto found = by_folded_name_.find(folded);
   if (found != by_folded_name_.end()) {
     const StoredFile& other = files_[found->second];
@@ -72,9 +72,9 @@ void FileSet::AddRequired(const std::string& raw_name, const std::string& origin
   if (!NormaliseRelativePath(raw_name, &name)) {
     Fail(ErrorCode::kOutsideProject, raw_name, "named by " + origin);
   }
-  if (Contains(name) && files_[by_folded_name_.at(LowerAscii(name))].name == name) return;
+  if (Contains(name) && files_[by_folded_name_.at(text::LowerAscii(name))].name == name) return;
   std::string ansi;
-  if (!EncodeCodePage(code_page_, name, &ansi)) {
+  if (!text::EncodeCodePage(code_page_, name, &ansi)) {
     Fail(ErrorCode::kNameOutsideCodePage, name, "code page " + std::to_string(code_page_));
   }
   fs::file_status status;
@@ -86,10 +86,10 @@ void FileSet::AddRequired(const std::string& raw_name, const std::string& origin
 
 bool FileSet::AddIfPresent(const std::string& name, bool ansi_spelling) {
   if (name.empty() || IsReservedName(name)) return false;
-  auto found = by_folded_name_.find(LowerAscii(name));
+  auto found = by_folded_name_.find(text::LowerAscii(name));
   if (found != by_folded_name_.end() && files_[found->second].name == name) return true;
   std::string ansi;
-  bool encodable = EncodeCodePage(code_page_, name, &ansi);
+  bool encodable = text::EncodeCodePage(code_page_, name, &ansi);
   fs::file_status status;
   fs::path disk = Locate(name, encodable ? ansi : name, ansi_spelling, &status);
   if (disk.empty() || !fs::is_regular_file(status)) return false;

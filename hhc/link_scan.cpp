@@ -24,18 +24,18 @@ std::string_view ReadAttributeValue(std::string_view s, size_t pos) {
     return s.substr(pos + 1, end - pos - 1);
   }
   size_t end = pos;
-  while (end < s.size() && !IsBlank(s[end]) && s[end] != '>' && end - pos < 2048) ++end;
+  while (end < s.size() && !text::IsBlank(s[end]) && s[end] != '>' && end - pos < 2048) ++end;
   return s.substr(pos, end - pos);
 }
 
 // The value of the attribute whose name ends just before `p`, when an '=' follows (blanks
 // allowed around it): trimmed and with character references decoded. False when no value.
 bool AttributeValueAfterName(std::string_view s, size_t p, std::string* value) {
-  while (p < s.size() && IsBlank(s[p])) ++p;
+  while (p < s.size() && text::IsBlank(s[p])) ++p;
   if (p >= s.size() || s[p] != '=') return false;
   ++p;
-  while (p < s.size() && IsBlank(s[p])) ++p;
-  std::string_view v = Trim(ReadAttributeValue(s, p));
+  while (p < s.size() && text::IsBlank(s[p])) ++p;
+  std::string_view v = text::Trim(ReadAttributeValue(s, p));
   if (v.empty()) return false;
   *value = DecodeHtmlEntities(v);
   return true;
@@ -46,11 +46,11 @@ bool AttributeValueAfterName(std::string_view s, size_t p, std::string* value) {
 bool CssUrlValue(std::string_view s, size_t p, std::string* value) {
   size_t end = s.find(')', p);
   if (end == std::string_view::npos || end - p > 2048) return false;
-  std::string_view v = Trim(s.substr(p, end - p));
+  std::string_view v = text::Trim(s.substr(p, end - p));
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
     v = v.substr(1, v.size() - 2);
   }
-  v = Trim(v);
+  v = text::Trim(v);
   if (v.empty()) return false;
   *value = DecodeHtmlEntities(v);
   return true;
@@ -60,9 +60,9 @@ bool CssUrlValue(std::string_view s, size_t p, std::string* value) {
 std::string TitleAt(std::string_view head, size_t open) {
   size_t gt = head.find('>', open);
   if (gt == std::string_view::npos) return {};
-  size_t close = FindNoCase(head, "</title", gt + 1);
+  size_t close = text::FindNoCase(head, "</title", gt + 1);
   if (close == std::string_view::npos) return {};
-  std::string_view title = Trim(head.substr(gt + 1, close - gt - 1));
+  std::string_view title = text::Trim(head.substr(gt + 1, close - gt - 1));
   std::string out;
   for (char c : title.substr(0, 1024)) {
     if (c == '\0') continue;
@@ -93,7 +93,7 @@ constexpr TriggerTable kTriggers;
 
 bool DeclaresUtf8(std::string_view head, size_t value) {
   if (value < head.size() && head[value] == '"') ++value;
-  return StartsWithNoCase(head.substr(std::min(value, head.size())), "utf-8");
+  return text::StartsWithNoCase(head.substr(std::min(value, head.size())), "utf-8");
 }
 
 int HexValue(char c) {
@@ -118,7 +118,8 @@ PageScan ScanPage(std::string_view page, size_t head_size) {
     if (t == kNothing || (t == kTitle && title_open != std::string_view::npos)) continue;
     const std::string_view word = kWords[t];
     const std::string_view within = t >= kCharset ? head : page;
-    if (i + word.size() > within.size() || !EqualsNoCase(within.substr(i, word.size()), word)) {
+    if (i + word.size() > within.size() ||
+        !text::EqualsNoCase(within.substr(i, word.size()), word)) {
       continue;
     }
     const size_t after = i + word.size();
@@ -216,7 +217,7 @@ bool NormaliseRelativePath(std::string_view path, std::string* out) {
 }
 
 bool ResolveReference(std::string_view page_name, std::string_view reference, std::string* name) {
-  std::string_view ref = Trim(reference);
+  std::string_view ref = text::Trim(reference);
   size_t cut = ref.find_first_of("#?");
   if (cut != std::string_view::npos) ref = ref.substr(0, cut);
   if (ref.empty()) return false;

@@ -4,6 +4,7 @@
 
 #include "text/ascii.h"
 #include "text/codepage.h"
+#include "text/utf.h"
 
 namespace chm {
 namespace {
@@ -12,24 +13,6 @@ bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 
 bool IsNameChar(char c) {
   return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':';
-}
-
-void AppendUtf8(std::string* out, std::uint32_t c) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
 }
 
 struct NamedReference {
@@ -94,7 +77,7 @@ class Extractor {
 
   // Past the closing tag `</name`, or the end of the page when there is none.
   size_t SkipTo(size_t from, std::string_view closing) const {
-    const size_t at = FindNoCase(s_, closing, from);
+    const size_t at = text::FindNoCase(s_, closing, from);
     return at == std::string_view::npos ? s_.size() : TagEnd(at);
   }
 
@@ -114,11 +97,11 @@ class Extractor {
     const std::string_view name = rest.substr(0, name_end);
     const size_t end = TagEnd(lt);
     text_.body.push_back(' ');
-    if (EqualsNoCase(name, "script")) return SkipTo(end, "</script");
-    if (EqualsNoCase(name, "style")) return SkipTo(end, "</style");
-    if (EqualsNoCase(name, "title") && !seen_title_) {
+    if (text::EqualsNoCase(name, "script")) return SkipTo(end, "</script");
+    if (text::EqualsNoCase(name, "style")) return SkipTo(end, "</style");
+    if (text::EqualsNoCase(name, "title") && !seen_title_) {
       seen_title_ = true;
-      const size_t close = FindNoCase(s_, "</title", end);
+      const size_t close = text::FindNoCase(s_, "</title", end);
       const size_t stop = close == std::string_view::npos ? s_.size() : close;
       for (size_t i = end; i < stop;) {
         if (s_[i] == '&') {
@@ -180,11 +163,11 @@ class Extractor {
     if (code < 0x80) {
       out->push_back(static_cast<char>(code));
     } else if (utf8_) {
-      AppendUtf8(out, code);
+      text::AppendUtf8(static_cast<char32_t>(code), out);
     } else {
       std::string utf8, bytes;
-      AppendUtf8(&utf8, code);
-      out->append(EncodeCodePage(code_page_, utf8, &bytes) ? bytes : std::string(" "));
+      text::AppendUtf8(static_cast<char32_t>(code), &utf8);
+      out->append(text::EncodeCodePage(code_page_, utf8, &bytes) ? bytes : std::string(" "));
     }
     return i;
   }
@@ -199,7 +182,7 @@ class Extractor {
 // UTF-8 text in the code page, a blank for each character it lacks (or each invalid byte).
 std::string ToCodePage(unsigned code_page, const std::string& utf8) {
   std::string out;
-  if (EncodeCodePage(code_page, utf8, &out)) return out;
+  if (text::EncodeCodePage(code_page, utf8, &out)) return out;
   out.clear();
   std::string bytes;
   size_t i = 0;
@@ -212,7 +195,8 @@ std::string ToCodePage(unsigned code_page, const std::string& utf8) {
     }
     size_t n = (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
     if (i + n > utf8.size()) n = 1;
-    out += EncodeCodePage(code_page, std::string_view(utf8).substr(i, n), &bytes) ? bytes : " ";
+    out +=
+        text::EncodeCodePage(code_page, std::string_view(utf8).substr(i, n), &bytes) ? bytes : " ";
     i += n;
   }
   return out;

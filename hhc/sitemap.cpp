@@ -69,7 +69,7 @@ class Scanner {
         tag->closing = true;
         ++pos_;
       }
-      while (pos_ < s_.size() && IsNameChar(s_[pos_])) tag->name += LowerAscii(s_[pos_++]);
+      while (pos_ < s_.size() && IsNameChar(s_[pos_])) tag->name += text::LowerAscii(s_[pos_++]);
       if (tag->name.empty()) continue;  // a lone '<' in text
       ReadAttributes(tag);
       return true;
@@ -89,7 +89,7 @@ class Scanner {
   }
 
   void SkipBlanks() {
-    while (pos_ < s_.size() && IsBlank(s_[pos_])) ++pos_;
+    while (pos_ < s_.size() && text::IsBlank(s_[pos_])) ++pos_;
   }
 
   void ReadAttributes(Tag* tag) {
@@ -108,8 +108,8 @@ class Scanner {
         continue;
       }
       std::string name;
-      while (pos_ < s_.size() && !IsBlank(s_[pos_]) && s_[pos_] != '=' && s_[pos_] != '>') {
-        name += LowerAscii(s_[pos_++]);
+      while (pos_ < s_.size() && !text::IsBlank(s_[pos_]) && s_[pos_] != '=' && s_[pos_] != '>') {
+        name += text::LowerAscii(s_[pos_++]);
       }
       SkipBlanks();
       std::string value;
@@ -144,7 +144,7 @@ class Scanner {
       return v;
     }
     size_t start = pos_;
-    while (pos_ < s_.size() && !IsBlank(s_[pos_]) && s_[pos_] != '>') ++pos_;
+    while (pos_ < s_.size() && !text::IsBlank(s_[pos_]) && s_[pos_] != '>') ++pos_;
     return std::string(s_.substr(start, pos_ - start));
   }
 
@@ -201,7 +201,7 @@ std::string DecodeHtmlEntities(std::string_view text) {
 }
 
 bool ParseSitemapNumber(std::string_view text, std::uint32_t* value) {
-  std::string s(Trim(text));
+  std::string s(text::Trim(text));
   if (s.empty() || s[0] == '-' || s[0] == '+') return false;
   errno = 0;
   char* end = nullptr;
@@ -213,7 +213,7 @@ bool ParseSitemapNumber(std::string_view text, std::uint32_t* value) {
 
 std::string SitemapParam(const SitemapParams& params, std::string_view name) {
   for (const auto& [n, v] : params) {
-    if (EqualsNoCase(n, name)) return v;
+    if (text::EqualsNoCase(n, name)) return v;
   }
   return {};
 }
@@ -245,11 +245,11 @@ Sitemap ParseSitemap(std::string_view bytes, const std::string& label) {
       close_object();  // a missing </OBJECT> ends at the next object
       if (tag.closing) continue;
       std::string type = SitemapParam(tag.attributes, "type");
-      if (EqualsNoCase(type, "text/sitemap")) {
+      if (text::EqualsNoCase(type, "text/sitemap")) {
         object = Object::kItem;
         item.depth = static_cast<int>(open_lists.size());
         item.line = tag.line;
-      } else if (EqualsNoCase(type, "text/site properties")) {
+      } else if (text::EqualsNoCase(type, "text/site properties")) {
         object = Object::kProperties;
       } else {
         object = Object::kOther;

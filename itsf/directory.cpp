@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "itsf/error.h"
+#include "text/ascii.h"
 
 namespace chm {
 namespace {
@@ -92,9 +93,7 @@ size_t EncIntSize(std::uint64_t value) {
 bool DirectoryNameLess(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x += 32;
-    if (y >= 'A' && y <= 'Z') y += 32;
+    const unsigned char x = text::LowerAscii(a[i]), y = text::LowerAscii(b[i]);
     if (x != y) return x < y;
   }
   return a.size() < b.size();

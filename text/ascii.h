@@ -1,10 +1,11 @@
-// Small ASCII text helpers shared by the readers.
+// ASCII case rules and blanks: the parts of a text that HTML, project files and file names
+// treat without regard to the code page.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace chm {
+namespace text {
 
 inline char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
@@ -38,6 +39,13 @@ inline std::string_view Trim(std::string_view s) {
   return s;
 }
 
+inline bool IsAscii(std::string_view s) {
+  for (unsigned char c : s) {
+    if (c >= 0x80) return false;
+  }
+  return true;
+}
+
 // Case-insensitive search for an ASCII needle; npos when absent.
 inline size_t FindNoCase(std::string_view hay, std::string_view needle, size_t from = 0) {
   if (needle.empty() || hay.size() < needle.size()) return std::string_view::npos;
@@ -50,4 +58,4 @@ inline size_t FindNoCase(std::string_view hay, std::string_view needle, size_t f
   return std::string_view::npos;
 }
 
-}  // namespace chm
+}  // namespace text

@@ -1,6 +1,8 @@
 #include "text/codepage.h"
 
-namespace chm {
+#include "text/utf.h"
+
+namespace text {
 
 unsigned CodePageForLcid(std::uint32_t lcid) {
   switch (lcid & 0xFFFF) {
@@ -61,11 +63,38 @@ bool IsDbcsCodePage(unsigned code_page) {
   return code_page == 932 || code_page == 936 || code_page == 949 || code_page == 950;
 }
 
-bool IsAscii(std::string_view text) {
-  for (unsigned char c : text) {
-    if (c >= 0x80) return false;
+bool IsLeadByte(unsigned code_page, unsigned char byte) {
+  switch (code_page) {
+    case 932:
+      return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+      return byte >= 0x81 && byte <= 0xFE;
+    default:
+      return false;
   }
-  return true;
 }
 
-}  // namespace chm
+// Whole first, which is the common case; character by character only when that fails, so
+// that the characters the code page has keep their bytes.
+std::string EncodeCodePageReplacing(unsigned code_page, std::string_view utf8) {
+  std::string out;
+  if (EncodeCodePage(code_page, utf8, &out)) return out;
+  out.clear();
+  std::string piece;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t start = i;
+    char32_t c;
+    if (!DecodeUtf8(utf8, &i, &c)) {
+      out += '?';
+    } else if (EncodeCodePage(code_page, utf8.substr(start, i - start), &piece)) {
+      out += piece;
+    } else {
+      out += c >= 0x10000 ? "??" : "?";
+    }
+  }
+  return out;
+}
+
+}  // namespace text

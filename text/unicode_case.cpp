@@ -1,6 +1,8 @@
 #include "text/unicode_case.h"
 
-namespace book {
+#include "text/utf.h"
+
+namespace text {
 
 char32_t LowerCodePoint(char32_t c) {
   if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
@@ -24,65 +26,15 @@ char32_t LowerCodePoint(char32_t c) {
   return c;
 }
 
-namespace {
-
-bool DecodeUtf8(const std::string& s, std::size_t& i, char32_t& c) {
-  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char b = byte(i);
-  int extra;
-  if (b < 0x80) {
-    c = b;
-    extra = 0;
-  } else if ((b & 0xE0) == 0xC0) {
-    c = b & 0x1F;
-    extra = 1;
-  } else if ((b & 0xF0) == 0xE0) {
-    c = b & 0x0F;
-    extra = 2;
-  } else if ((b & 0xF8) == 0xF0) {
-    c = b & 0x07;
-    extra = 3;
-  } else
-    return false;
-  if (i + extra >= s.size()) return false;
-  for (int k = 1; k <= extra; ++k) {
-    unsigned char t = byte(i + k);
-    if ((t & 0xC0) != 0x80) return false;
-    c = (c << 6) | (t & 0x3F);
-  }
-  i += extra + 1;
-  return true;
-}
-
-void EncodeUtf8(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-}  // namespace
-
-bool LowerUtf8(const std::string& utf8, std::string& lowered) {
+bool LowerUtf8(std::string_view utf8, std::string& lowered) {
   lowered.clear();
   std::size_t i = 0;
   while (i < utf8.size()) {
     char32_t c;
-    if (!DecodeUtf8(utf8, i, c)) return false;
-    EncodeUtf8(LowerCodePoint(c), lowered);
+    if (!DecodeUtf8(utf8, &i, &c)) return false;
+    AppendUtf8(LowerCodePoint(c), &lowered);
   }
   return true;
 }
 
-}  // namespace book
+}  // namespace text

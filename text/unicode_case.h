@@ -3,12 +3,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
-namespace book {
+namespace text {
 
 char32_t LowerCodePoint(char32_t c);
 
 // Lower-cases UTF-8 text. Returns false when the text is not valid UTF-8.
-bool LowerUtf8(const std::string& utf8, std::string& lowered);
+bool LowerUtf8(std::string_view utf8, std::string& lowered);
 
-}  // namespace book
+}  // namespace text

@@ -10,6 +10,7 @@
 #include "skin/paint/primitives.h"
 #include "skin/record.h"
 #include "skin/sprites.h"
+#include "text/codepage.h"
 
 namespace {
 
@@ -40,12 +41,7 @@ std::wstring GetHeaderItemText(HWND window, int index) {
     ansi.assign(buffer, kItemTextCapacity);
     ansi.erase(std::remove(ansi.begin(), ansi.end(), '\0'), ansi.end());
   }
-  if (ansi.empty()) return std::wstring();
-  const int length = static_cast<int>(ansi.size());
-  const int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), wideLength);
-  return wide;
+  return text::CodePageToWide(text::SystemCodePage(), ansi);
 }
 
 RECT GetHeaderItemRect(HWND window, int index) {

@@ -3,25 +3,9 @@
 #include <cmath>
 #include <vector>
 
+#include "text/codepage.h"
+
 namespace {
-
-std::wstring FromAnsi(const char* text, int length) {
-  if (length <= 0) return std::wstring();
-  int wideLength = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), wideLength);
-  return wide;
-}
-
-std::string ToAnsi(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int length = static_cast<int>(text.size());
-  int ansiLength =
-      WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(ansiLength), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), length, ansi.data(), ansiLength, nullptr, nullptr);
-  return ansi;
-}
 
 RECT BoxRect(int x, int y, int width, int height) { return RECT{x, y, x + width, y + height}; }
 
@@ -45,12 +29,13 @@ std::wstring GetWindowCaption(HWND window) {
   if (length <= 0) return std::wstring();
   std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
   int copied = GetWindowTextA(window, buffer.data(), length + 1);
-  return FromAnsi(buffer.data(), copied);
+  return text::CodePageToWide(text::SystemCodePage(),
+                              std::string_view(buffer.data(), copied > 0 ? copied : 0));
 }
 
 int DrawTextBox(HDC dc, const std::wstring& text, int x, int y, int width, int height,
                 UINT format) {
-  std::string ansi = ToAnsi(text);
+  std::string ansi = text::WideToCodePage(text::SystemCodePage(), text);
   RECT rect = BoxRect(x, y, width, height);
   return DrawTextA(dc, ansi.c_str(), -1, &rect, format);
 }

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/book_platform_win.h"
-#include "app/text_convert_win.h"
 #include "book/build_book.h"
 #include "book/chapter_list.h"
+#include "text/utf.h"
 
 namespace {
 
@@ -61,14 +61,14 @@ int wmain(int argc, wchar_t** argv) {
   if (h != INVALID_HANDLE_VALUE) {
     do {
       if (fd.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)) continue;
-      std::string name = app::WideToUtf8(fd.cFileName);
+      std::string name = text::WideToUtf8(fd.cFileName);
       if (book::IsChapterFileName(name)) names.push_back(name);
     } while (FindNextFileW(h, &fd));
     FindClose(h);
   }
   book::SortChapterNames(names);
   UnattendedPlatform platform(app::MakeWindowsBookPlatform(nullptr));
-  switch (book::BuildBook(platform, app::WideToUtf8(folder), names, app::WideToUtf8(argv[2]))) {
+  switch (book::BuildBook(platform, text::WideToUtf8(folder), names, text::WideToUtf8(argv[2]))) {
     case book::BuildResult::kEmptyList:
       return 1;
     case book::BuildResult::kFailed:

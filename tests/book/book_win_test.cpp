@@ -8,14 +8,14 @@
 #include <sstream>
 
 #include "app/book_platform_win.h"
-#include "app/text_convert_win.h"
 #include "book/build_book.h"
 #include "tests/app/dialog_watch.h"
+#include "text/utf.h"
 
 namespace {
 
-using app::Utf8ToWide;
-std::string Utf8Of(const std::wstring& w) { return app::WideToUtf8(w); }
+using text::Utf8ToWide;
+using text::WideToUtf8;
 
 std::string ReadAll(const std::wstring& path) {
   std::ifstream in(path.c_str(), std::ios::binary);
@@ -57,7 +57,7 @@ TEST(StringTable, HoldsTheThirtyFiveTemplatesExactly) {
     const wchar_t* text = nullptr;
     int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
     ASSERT_GT(n, 0) << "template " << id << " missing from the string table";
-    EXPECT_EQ(Utf8Of(std::wstring(text, n)), portable.LoadTemplate(id)) << "template " << id;
+    EXPECT_EQ(WideToUtf8(std::wstring(text, n)), portable.LoadTemplate(id)) << "template " << id;
   }
   // The ones the resource compiler could get wrong: quotes, Chinese, a trailing CR LF.
   EXPECT_EQ(platform->LoadTemplate(11), u8"<param name=\"Name\" value=\"目录\">");
@@ -115,7 +115,7 @@ TEST(CompilerStart, StartsTheProgramHiddenWithBothPathsQuoted) {
   std::wstring chapters = MakeFolder(L"章节 文件夹");
   Write(chapters + L"\\a.htm", "<title>A</title>");
   auto platform = app::MakeWindowsBookPlatform(nullptr, bin);
-  ASSERT_EQ(book::BuildBook(*platform, Utf8Of(chapters), {"a.htm"}, "b"),
+  ASSERT_EQ(book::BuildBook(*platform, WideToUtf8(chapters), {"a.htm"}, "b"),
             book::BuildResult::kStarted);
 
   std::string call;
@@ -128,7 +128,7 @@ TEST(CompilerStart, StartsTheProgramHiddenWithBothPathsQuoted) {
   std::getline(lines, show);
   std::getline(lines, startup_show);
   EXPECT_EQ(command_line,
-            "\"" + Utf8Of(bin) + "/hhc.exe\" \"" + Utf8Of(chapters) + "/chm_hhp.hhp\"");
+            "\"" + WideToUtf8(bin) + "/hhc.exe\" \"" + WideToUtf8(chapters) + "/chm_hhp.hhp\"");
   EXPECT_EQ(show, std::to_string(SW_HIDE));
   EXPECT_EQ(startup_show, std::to_string(SW_HIDE));
 }
@@ -159,8 +159,8 @@ TEST(CompilerStart, MissingCompilerIsReportedNamingIt) {
     }
   } p;
   p.inner = app::MakeWindowsBookPlatform(nullptr, empty);
-  EXPECT_EQ(book::BuildBook(p, Utf8Of(chapters), {"a.htm"}, "b"), book::BuildResult::kFailed);
-  EXPECT_NE(p.error.find(Utf8Of(empty) + "/hhc.exe"), std::string::npos) << p.error;
+  EXPECT_EQ(book::BuildBook(p, WideToUtf8(chapters), {"a.htm"}, "b"), book::BuildResult::kFailed);
+  EXPECT_NE(p.error.find(WideToUtf8(empty) + "/hhc.exe"), std::string::npos) << p.error;
   EXPECT_EQ(GetFileAttributesW((chapters + L"\\chm_hhp.hhp").c_str()) != INVALID_FILE_ATTRIBUTES,
             true);
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "text/utf.h"
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   wchar_t self[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -15,10 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   std::wstring record = std::wstring(GetCommandLineW()) + L"\n" + std::to_wstring(show) + L"\n" +
                         std::to_wstring((si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : -1) +
                         L"\n";
-  int size = WideCharToMultiByte(CP_UTF8, 0, record.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, record.c_str(), -1, &utf8[0], size, nullptr, nullptr);
-  utf8.pop_back();
+  const std::string utf8 = text::WideToUtf8(record);
   std::wstring temp = path + L".part";
   HANDLE f = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return 1;

@@ -7,7 +7,6 @@
 #include "hhc/sitemap.h"
 #include "itsf/error.h"
 #include "tests/support/chm_support.h"
-#include "text/codepage.h"
 
 namespace chm {
 namespace {
@@ -232,20 +231,6 @@ TEST(LinkScan, KeepsOnlyLocalTargetsInsideTheProject) {
 TEST(LinkScan, PageTitleIsTheTitleElementText) {
   EXPECT_EQ(FindPageTitle("<html><HEAD><TITLE lang=zh> Chapter\r\nOne </Title>"), "Chapter  One");
   EXPECT_EQ(FindPageTitle("<html><body>no title</body>"), "");
-}
-
-TEST(CodePage, LanguageChoosesTheAnsiCodePageAndMissingCharactersFail) {
-  EXPECT_EQ(CodePageForLcid(0x804), 936u);
-  EXPECT_EQ(CodePageForLcid(0x404), 950u);
-  EXPECT_EQ(CodePageForLcid(0x411), 932u);
-  EXPECT_EQ(CodePageForLcid(0x409), 1252u);
-  std::string out;
-  EXPECT_TRUE(EncodeCodePage(936, "测试", &out));
-  EXPECT_EQ(out, Gbk("测试"));
-  EXPECT_FALSE(EncodeCodePage(936, "\xF0\x9F\x98\x80", &out));  // an emoji
-  EXPECT_FALSE(EncodeCodePage(1252, "测试", &out));
-  EXPECT_TRUE(DecodeCodePage(936, Gbk("目录"), &out));
-  EXPECT_EQ(out, "目录");
 }
 
 }  // namespace

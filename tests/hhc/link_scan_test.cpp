@@ -31,50 +31,50 @@ std::string_view SlowValue(std::string_view s, size_t p) {
     return s.substr(p + 1, end - p - 1);
   }
   size_t end = p;
-  while (end < s.size() && !IsBlank(s[end]) && s[end] != '>' && end - p < 2048) ++end;
+  while (end < s.size() && !text::IsBlank(s[end]) && s[end] != '>' && end - p < 2048) ++end;
   return s.substr(p, end - p);
 }
 
 SlowScan ScanSlowly(std::string_view page, size_t head_size) {
   SlowScan out;
   for (std::string_view attr : {"src", "href", "background"}) {
-    for (size_t at = 0; (at = FindNoCase(page, attr, at)) != std::string_view::npos; ++at) {
+    for (size_t at = 0; (at = text::FindNoCase(page, attr, at)) != std::string_view::npos; ++at) {
       if (at > 0 && (std::isalnum(static_cast<unsigned char>(page[at - 1])) ||
                      page[at - 1] == '-' || page[at - 1] == '_')) {
         continue;
       }
       size_t p = at + attr.size();
-      while (p < page.size() && IsBlank(page[p])) ++p;
+      while (p < page.size() && text::IsBlank(page[p])) ++p;
       if (p >= page.size() || page[p] != '=') continue;
       ++p;
-      while (p < page.size() && IsBlank(page[p])) ++p;
-      std::string_view v = Trim(SlowValue(page, p));
+      while (p < page.size() && text::IsBlank(page[p])) ++p;
+      std::string_view v = text::Trim(SlowValue(page, p));
       if (!v.empty()) {
         out.refs.push_back(DecodeHtmlEntities(v));
         out.at.push_back(at);
       }
     }
   }
-  for (size_t at = 0; (at = FindNoCase(page, "url(", at)) != std::string_view::npos; ++at) {
+  for (size_t at = 0; (at = text::FindNoCase(page, "url(", at)) != std::string_view::npos; ++at) {
     size_t end = page.find(')', at + 4);
     if (end == std::string_view::npos || end - at - 4 > 2048) continue;
-    std::string_view v = Trim(page.substr(at + 4, end - at - 4));
+    std::string_view v = text::Trim(page.substr(at + 4, end - at - 4));
     if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
       v = v.substr(1, v.size() - 2);
-    v = Trim(v);
+    v = text::Trim(v);
     if (!v.empty()) {
       out.refs.push_back(DecodeHtmlEntities(v));
       out.at.push_back(at);
     }
   }
   std::string_view head = page.substr(0, head_size);
-  out.utf8 = FindNoCase(head, "charset=utf-8") != std::string_view::npos ||
-             FindNoCase(head, "charset=\"utf-8") != std::string_view::npos;
-  size_t open = FindNoCase(head, "<title");
+  out.utf8 = text::FindNoCase(head, "charset=utf-8") != std::string_view::npos ||
+             text::FindNoCase(head, "charset=\"utf-8") != std::string_view::npos;
+  size_t open = text::FindNoCase(head, "<title");
   size_t gt = open == std::string_view::npos ? open : head.find('>', open);
-  size_t close = gt == std::string_view::npos ? gt : FindNoCase(head, "</title", gt + 1);
+  size_t close = gt == std::string_view::npos ? gt : text::FindNoCase(head, "</title", gt + 1);
   if (close != std::string_view::npos) {
-    for (char c : Trim(head.substr(gt + 1, close - gt - 1)).substr(0, 1024)) {
+    for (char c : text::Trim(head.substr(gt + 1, close - gt - 1)).substr(0, 1024)) {
       if (c != '\0') out.title += (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
     }
   }

@@ -1,8 +1,6 @@
-// The Linux side of the book builder's platform seam: code page 936 through iconv, messages
-// on stderr, and the compiler `hhc` next to our own program, run to its end.
+// The Linux side of the book builder's platform seam: code page 936 (the text module's, over
+// iconv), messages on stderr, and the compiler `hhc` next to our own program, run to its end.
 #pragma once
-
-#include <iconv.h>
 
 #include <string>
 
@@ -12,7 +10,6 @@ class PosixBookPlatform : public book::BookPlatform {
  public:
   // compiler: path of the hhc program, or empty to write the project without compiling.
   explicit PosixBookPlatform(std::string compiler);
-  ~PosixBookPlatform() override;
 
   std::string ToAnsi(const std::string& utf8) const override;
   bool ToAnsiStrict(const std::string& utf8, std::string& ansi) const override;
@@ -32,6 +29,4 @@ class PosixBookPlatform : public book::BookPlatform {
   std::string compiler_;
   bool compiler_missing_ = false;
   int compiler_status_ = 0;
-  iconv_t to_ansi_;
-  iconv_t from_ansi_;
 };

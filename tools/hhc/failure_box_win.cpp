@@ -1,17 +1,10 @@
 #include "tools/hhc/failure_box_win.h"
 
+#include "text/utf.h"
+
 namespace {
 
 constexpr wchar_t kBoxTitle[] = L"Folivane";
-
-std::wstring Wide(const std::string& utf8) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) {
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
-  }
-  return wide;
-}
 
 STARTUPINFOW StartupInfo() {
   STARTUPINFOW startup = {};
@@ -52,6 +45,6 @@ bool IsStandardErrorUnseen() {
 void ShowFailureBox(const std::string& text_utf8, HOOKPROC on_cbt) {
   if (WasStartedHidden()) UseUpTheStartersShowCommand();
   HHOOK hook = on_cbt ? SetWindowsHookExW(WH_CBT, on_cbt, nullptr, GetCurrentThreadId()) : nullptr;
-  MessageBoxW(nullptr, Wide(text_utf8).c_str(), kBoxTitle, MB_OK | MB_SETFOREGROUND);
+  MessageBoxW(nullptr, text::Utf8ToWide(text_utf8).c_str(), kBoxTitle, MB_OK | MB_SETFOREGROUND);
   if (hook) UnhookWindowsHookEx(hook);
 }

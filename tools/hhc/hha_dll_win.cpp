@@ -7,18 +7,11 @@
 
 #include "hhc/compile_run.h"
 #include "skin/skinner.h"
+#include "text/utf.h"
 #include "tools/hhc/failure_box_win.h"
 #include "tools/hhc/hha_abi.h"
 
 namespace {
-
-std::string Utf8(const wchar_t* text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string out(n - 1, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-  return out;
-}
 
 // The box is not ours to create, so the skin is attached when it is about to be activated,
 // the moment the program's own window catches its boxes; the skin engine lets it go when it is
@@ -37,7 +30,7 @@ LRESULT CALLBACK SkinBoxOnActivate(int code, WPARAM wParam, LPARAM lParam) {
 
 extern "C" __declspec(dllexport) int __cdecl HhaCompileW(int argc, const wchar_t* const* argv) {
   std::vector<std::string> args;
-  for (int i = 0; i < argc; ++i) args.push_back(Utf8(argv[i]));
+  for (int i = 0; i < argc; ++i) args.push_back(text::WideToUtf8(argv[i]));
   chm::CompileResult result;
   const int status = chm::RunHhc(args, stdout, stderr, &result);
   // Warnings stay on standard error and in the error log: the book was made.
