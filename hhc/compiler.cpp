@@ -440,7 +440,8 @@ void Compiler::AddReferences(const std::string& page_name, const PageScan& scan,
     if (!style_sheet && !places[i].in_markup) continue;  // text about markup, not a link
     // Messages are UTF-8; a page not declared UTF-8 spells its links in the code page.
     std::string shown = *missing[i].second, decoded;
-    if (!utf8_page && !IsAscii(shown) && DecodeCodePage(project_.code_page, shown, &decoded)) {
+    if (!utf8_page && !text::IsAscii(shown) &&
+        text::DecodeCodePage(project_.code_page, shown, &decoded)) {
       shown = decoded;
     }
     result_->warnings.push_back(page_name + ":" + std::to_string(places[i].line) +

@@ -168,8 +168,8 @@ std::vector<LinkPlace> PlacesAt(std::string_view page,
       } else if (c == '<') {
         in_tag = true;
         const std::string_view rest = page.substr(i + 1);
-        if (StartsWithNoCase(rest, "style")) in_style = true;
-        if (StartsWithNoCase(rest, "/style")) in_style = false;
+        if (text::StartsWithNoCase(rest, "style")) in_style = true;
+        if (text::StartsWithNoCase(rest, "/style")) in_style = false;
       } else if (c == '>') {
         in_tag = false;
       }

@@ -6,6 +6,7 @@
 
 #include "itsf/error.h"
 #include "text/ascii.h"
+#include "text/utf.h"
 
 namespace chm {
 namespace {
@@ -22,24 +23,6 @@ std::string AtLine(int line) { return "line " + std::to_string(line); }
 bool IsNameChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
          c == '_' || c == ':' || c == '!';
-}
-
-void AppendUtf8(unsigned long cp, std::string* out) {
-  if (cp < 0x80) {
-    *out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    *out += static_cast<char>(0xC0 | (cp >> 6));
-    *out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    *out += static_cast<char>(0xE0 | (cp >> 12));
-    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    *out += static_cast<char>(0xF0 | (cp >> 18));
-    *out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 class Scanner {
@@ -190,7 +173,7 @@ std::string DecodeHtmlEntities(std::string_view text) {
         out += '&';
         continue;
       }
-      AppendUtf8(cp, &out);
+      text::AppendUtf8(static_cast<char32_t>(cp), &out);
     } else {
       out += '&';
       continue;
