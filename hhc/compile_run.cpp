@@ -22,6 +22,9 @@ constexpr const char kUsage[] =
     "  -q, --quiet    no summary line after a successful compile\n"
     "      --best     the smallest book (about six times slower)\n"
     "      --store    no compression\n"
+    "      --threads N\n"
+    "                 threads compressing the book, one per core by default (the book\n"
+    "                 is the same bytes for any number)\n"
     "  -h, --help     this text\n"
     "      --version  the version\n"
     "\n"
@@ -53,6 +56,16 @@ bool ParseEpoch(const char* text, std::uint32_t* seconds) {
   return true;
 }
 
+constexpr int kMaxThreads = 256;
+
+bool ParseThreads(const std::string& text, int* threads) {
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || n < 1 || n > kMaxThreads) return false;
+  *threads = static_cast<int>(n);
+  return true;
+}
+
 }  // namespace
 
 int RunHhc(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
@@ -61,7 +74,8 @@ int RunHhc(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   bool quiet = false;
   bool options_end = false;
   std::string project;
-  for (const std::string& arg : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (!options_end && IsOption(arg)) {
       if (arg == "--") {
         options_end = true;
@@ -73,13 +87,19 @@ int RunHhc(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
         return kHhcExitOk;
       } else if (arg == "-q" || arg == "--quiet") {
         quiet = true;
+      } else if (arg == "--threads") {
+        if (!ParseThreads(i + 1 < args.size() ? args[++i] : "", &settings.threads)) {
+          std::fprintf(err, "hhc: error: --threads needs a number of threads from 1 to %d\n",
+                       kMaxThreads);
+          return kHhcExitUsage;
+        }
       } else if (arg == "--store") {
         settings.level = LzxLevel::kStore;
       } else if (arg == "--best") {
         settings.level = LzxLevel::kBest;
       } else {
-        std::fprintf(err, "hhc: error: unknown option %s\nhhc: error: %s\n",
-                     arg.c_str(), ErrorReason(ErrorCode::kUsage));
+        std::fprintf(err, "hhc: error: unknown option %s\nhhc: error: %s\n", arg.c_str(),
+                     ErrorReason(ErrorCode::kUsage));
         return kHhcExitUsage;
       }
     } else {

@@ -504,7 +504,7 @@ void Compiler::StreamOne(size_t index) {
 
 void Compiler::StreamFiles(const fs::path& book) {
   content_ = std::make_unique<ContentSpool>(book);
-  encoder_ = std::make_unique<LzxEncoder>(settings_.level, content_.get());
+  encoder_ = std::make_unique<LzxEncoder>(settings_.level, content_.get(), settings_.threads);
   for (const std::string* sitemap : {&project_.contents_file, &project_.index_file}) {
     std::string name;
     if (!sitemap->empty() && NormaliseRelativePath(*sitemap, &name)) {

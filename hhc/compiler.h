@@ -16,6 +16,7 @@ namespace chm {
 
 struct CompileSettings {
   LzxLevel level = LzxLevel::kNormal;
+  int threads = LzxDefaultThreads();       // encoding the compressed section
   std::optional<std::uint64_t> unix_time;  // build time to record; now when absent
   // Called with the temporary file once the whole book is written and closed, before it is read
   // back and takes the book's name. Tests damage the file here as a faulty writer would.

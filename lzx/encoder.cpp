@@ -1,21 +1,23 @@
 #include "lzx/encoder.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
 
-#include "lzx/bit_writer.h"
-#include "lzx/block.h"
-#include "lzx/block_split.h"
-#include "lzx/lazy_parser.h"
-#include "lzx/optimal_parser.h"
+#include "lzx/interval_encoder.h"
 
 namespace chm {
 namespace {
 
-// The best level parses near-optimally: deep tree walks and three passes per interval, each
-// priced by the one before.
-constexpr LzxOptimalParams kBestParams = {/*depth=*/128, /*nice_len=*/128, /*passes=*/3};
+// Intervals queued or being encoded per thread: enough that a thread finding its interval
+// done while an earlier one is still being encoded has the next one waiting, few enough that
+// memory stays at a few hundred KiB per thread whatever the input's size.
+constexpr std::size_t kIntervalsInFlightPerThread = 2;
 
 }  // namespace
 
@@ -38,120 +40,157 @@ std::uint64_t LzxFrameDigest(const std::uint8_t* data, std::size_t size) {
   return h;
 }
 
-struct LzxEncoder::State {
-  State(LzxLevel l, LzxSink* s) : level(l), sink(s), bits(&output) {}
+int LzxDefaultThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(std::min(cores, 64u));
+}
 
-  void EncodeInterval(std::size_t size);
-  void EncodeStoredInterval(std::size_t size);
-  void EncodeCompressedInterval(std::size_t size);
-  void WritePlanned(std::size_t begin, std::size_t end, bool uncompressed_ok, std::size_t* pos,
-                    LzxTreeState* trees, LzxRepeats* reps, const LzxFrameMarks& marks);
+// With one thread every interval is encoded on the caller's thread as it fills. With more,
+// full intervals queue up in input order; worker threads each take the oldest waiting one and
+// encode it with their own LzxIntervalEncoder, and the caller's thread hands finished
+// intervals to the output strictly in order. When the queue is full the caller waits for its
+// oldest interval, so input is never read far ahead of the output.
+struct LzxEncoder::State {
+  struct Job {
+    std::vector<std::uint8_t> input;
+    LzxEncodedInterval encoded;
+    bool taken = false;
+    bool done = false;
+    std::exception_ptr error;
+  };
+
+  State(LzxLevel level, LzxSink* sink, int threads);
+  ~State();
+
+  void Submit(std::vector<std::uint8_t> input);
+  void Emit(const LzxEncodedInterval& encoded);
+  void EmitFinished(bool wait_for_all);
+  void WorkerLoop();
 
   LzxLevel level;
   LzxSink* sink;
   std::vector<std::uint8_t> pending;  // the current reset interval's input
   std::uint64_t total = 0;
+  std::uint64_t compressed = 0;  // bytes emitted
   bool finished = false;
   std::vector<std::uint8_t> output;
   std::vector<std::uint64_t> frame_offsets;
   std::vector<std::uint64_t> frame_digests;
-  LzxBitWriter bits;
 
-  std::unique_ptr<LzxLazyParser> lazy_parser;        // normal level
-  std::unique_ptr<LzxOptimalParser> optimal_parser;  // best level
-  std::vector<LzxItem> items;
-  std::vector<std::size_t> item_pos;  // output position of each item, plus the end
-  std::unique_ptr<LzxBlockPlan> plan;
+  std::unique_ptr<LzxIntervalEncoder> inline_encoder;  // one thread
+  LzxEncodedInterval inline_encoded;
+
+  std::size_t max_in_flight = 0;
+  std::mutex mutex;
+  std::condition_variable work_ready;  // a job was queued, or stop
+  std::condition_variable job_done;
+  std::deque<std::unique_ptr<Job>> jobs;  // in input order
+  bool stop = false;
+  std::vector<std::thread> workers;
 };
 
-void LzxEncoder::State::EncodeInterval(std::size_t size) {
-  for (std::size_t f = 0; f < size; f += kLzxFrameSize) {
-    frame_digests.push_back(LzxFrameDigest(pending.data() + f, std::min(kLzxFrameSize, size - f)));
-  }
-  frame_offsets.push_back(bits.ByteCount());
-  bits.PutBits(0, 1);  // no E8 translation in this interval
-  if (level == LzxLevel::kStore) {
-    EncodeStoredInterval(size);
-  } else {
-    EncodeCompressedInterval(size);
-  }
-  // An interval ends with a frame, on a word boundary, so its bytes are complete here.
-  if (sink) {
-    sink->Write(output.data(), output.size());
-    bits.ForgetBuffered();
-  }
-}
-
-void LzxEncoder::State::EncodeStoredInterval(std::size_t size) {
-  const LzxFrameMarks marks{&frame_offsets, size};
-  const LzxRepeats reps;
-  std::size_t pos = 0;
-  while (pos < size) {
-    WriteUncompressedBlock(pending.data(), std::min(kLzxFrameSize, size - pos), &pos, &bits, reps,
-                           marks);
-  }
-}
-
-// Plans items [begin, end) as one block and writes it. A block that would be cheaper stored
-// but straddles the frame boundary is cut there, because an uncompressed block's bytes must
-// end where the frame's do.
-void LzxEncoder::State::WritePlanned(std::size_t begin, std::size_t end, bool uncompressed_ok,
-                                     std::size_t* pos, LzxTreeState* trees, LzxRepeats* reps,
-                                     const LzxFrameMarks& marks) {
-  PlanBlock(items, begin, end, *trees, uncompressed_ok, plan.get());
-  if (!uncompressed_ok && plan->raw_bits < plan->bits) {
-    const std::size_t cut = static_cast<std::size_t>(
-        std::lower_bound(item_pos.begin() + static_cast<std::ptrdiff_t>(begin),
-                         item_pos.begin() + static_cast<std::ptrdiff_t>(end), kLzxFrameSize) -
-        item_pos.begin());
-    WritePlanned(begin, cut, true, pos, trees, reps, marks);
-    WritePlanned(cut, end, true, pos, trees, reps, marks);
+LzxEncoder::State::State(LzxLevel l, LzxSink* s, int threads) : level(l), sink(s) {
+  pending.reserve(kLzxResetInterval);
+  if (threads <= 1) {
+    inline_encoder = std::make_unique<LzxIntervalEncoder>(level);
     return;
   }
-  WriteBlock(*plan, items, pending.data(), pos, &bits, trees, reps, marks);
+  max_in_flight = kIntervalsInFlightPerThread * static_cast<std::size_t>(threads);
+  for (int i = 0; i < threads; ++i) workers.emplace_back([this] { WorkerLoop(); });
 }
 
-void LzxEncoder::State::EncodeCompressedInterval(std::size_t size) {
-  if (level == LzxLevel::kBest) {
-    if (!optimal_parser) optimal_parser = std::make_unique<LzxOptimalParser>(kBestParams);
-    optimal_parser->Parse(pending.data(), size, &items);
+LzxEncoder::State::~State() {
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    stop = true;
+  }
+  work_ready.notify_all();
+  for (std::thread& t : workers) t.join();
+}
+
+void LzxEncoder::State::WorkerLoop() {
+  LzxIntervalEncoder encoder(level);
+  std::unique_lock<std::mutex> lock(mutex);
+  for (;;) {
+    Job* job = nullptr;
+    work_ready.wait(lock, [&] {
+      if (stop) return true;
+      for (const auto& j : jobs) {
+        if (!j->taken) return true;
+      }
+      return false;
+    });
+    if (stop) return;
+    for (const auto& j : jobs) {
+      if (!j->taken) {
+        job = j.get();
+        break;
+      }
+    }
+    job->taken = true;
+    lock.unlock();
+    try {
+      encoder.Encode(job->input.data(), job->input.size(), &job->encoded);
+    } catch (...) {
+      job->error = std::current_exception();
+    }
+    lock.lock();
+    job->done = true;
+    job_done.notify_all();
+  }
+}
+
+// Appends one interval to the stream: its frames' offsets move by what came before it.
+void LzxEncoder::State::Emit(const LzxEncodedInterval& encoded) {
+  for (std::uint64_t offset : encoded.frame_offsets) frame_offsets.push_back(compressed + offset);
+  frame_digests.insert(frame_digests.end(), encoded.frame_digests.begin(),
+                       encoded.frame_digests.end());
+  if (sink) {
+    sink->Write(encoded.bytes.data(), encoded.bytes.size());
   } else {
-    if (!lazy_parser) lazy_parser = std::make_unique<LzxLazyParser>(kLzxNormalLazyParams);
-    lazy_parser->Parse(pending.data(), size, &items);
+    output.insert(output.end(), encoded.bytes.begin(), encoded.bytes.end());
   }
-  item_pos.resize(items.size() + 1);
-  std::size_t p = 0;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    item_pos[i] = p;
-    p += items[i].length == 0 ? 1 : items[i].length;
-  }
-  item_pos[items.size()] = p;
+  compressed += encoded.bytes.size();
+}
 
-  // Every block starts at an even output position, so an uncompressed block never needs its
-  // pad byte at a frame end. Moving a cut back by an item or two changes nothing else.
-  std::vector<std::size_t> starts = SplitIntoBlocks(items);
-  std::vector<std::size_t> cuts;
-  for (std::size_t s : starts) {
-    while (s > 0 && (item_pos[s] & 1) != 0) --s;
-    if (cuts.empty() || s > cuts.back()) cuts.push_back(s);
-  }
-  cuts.push_back(items.size());
-
-  if (!plan) plan = std::make_unique<LzxBlockPlan>();
-  const LzxFrameMarks marks{&frame_offsets, size};
-  LzxTreeState trees;
-  LzxRepeats reps;
-  std::size_t pos = 0;
-  for (std::size_t b = 0; b + 1 < cuts.size(); ++b) {
-    const bool straddles =
-        item_pos[cuts[b]] < kLzxFrameSize && item_pos[cuts[b + 1]] > kLzxFrameSize;
-    WritePlanned(cuts[b], cuts[b + 1], !straddles, &pos, &trees, &reps, marks);
+// Emits the finished intervals at the head of the queue; waits for the oldest while the queue
+// is full, or for every one when `wait_for_all`.
+void LzxEncoder::State::EmitFinished(bool wait_for_all) {
+  std::unique_lock<std::mutex> lock(mutex);
+  for (;;) {
+    if (jobs.empty()) return;
+    const bool must_wait = wait_for_all || jobs.size() >= max_in_flight;
+    if (!jobs.front()->done) {
+      if (!must_wait) return;
+      job_done.wait(lock, [&] { return jobs.front()->done; });
+    }
+    std::unique_ptr<Job> job = std::move(jobs.front());
+    jobs.pop_front();
+    lock.unlock();
+    if (job->error) std::rethrow_exception(job->error);
+    Emit(job->encoded);  // the sink may throw; the workers stop in ~State
+    lock.lock();
   }
 }
 
-LzxEncoder::LzxEncoder(LzxLevel level, LzxSink* sink) : state_(new State(level, sink)) {
-  state_->pending.reserve(kLzxResetInterval);
+void LzxEncoder::State::Submit(std::vector<std::uint8_t> input) {
+  if (inline_encoder) {
+    inline_encoder->Encode(input.data(), input.size(), &inline_encoded);
+    Emit(inline_encoded);
+    return;
+  }
+  auto job = std::make_unique<Job>();
+  job->input = std::move(input);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    jobs.push_back(std::move(job));
+  }
+  work_ready.notify_one();
+  EmitFinished(false);
 }
+
+LzxEncoder::LzxEncoder(LzxLevel level, LzxSink* sink, int threads)
+    : state_(new State(level, sink, threads)) {}
 
 LzxEncoder::~LzxEncoder() { delete state_; }
 
@@ -164,8 +203,10 @@ void LzxEncoder::Write(const std::uint8_t* data, std::size_t size) {
     data += take;
     size -= take;
     if (state_->pending.size() == kLzxResetInterval) {
-      state_->EncodeInterval(kLzxResetInterval);
-      state_->pending.clear();
+      std::vector<std::uint8_t> full;
+      full.reserve(kLzxResetInterval);
+      full.swap(state_->pending);
+      state_->Submit(std::move(full));
     }
   }
 }
@@ -178,15 +219,15 @@ void LzxEncoder::Finish() {
     const std::size_t padded =
         (state_->pending.size() + kLzxFrameSize - 1) / kLzxFrameSize * kLzxFrameSize;
     state_->pending.resize(padded, 0);
-    state_->EncodeInterval(padded);
-    state_->pending.clear();
+    state_->Submit(std::move(state_->pending));
   }
-  state_->pending.shrink_to_fit();
+  state_->pending = std::vector<std::uint8_t>();
+  if (!state_->inline_encoder) state_->EmitFinished(true);
 }
 
 std::uint64_t LzxEncoder::UncompressedSize() const { return state_->total; }
 
-std::uint64_t LzxEncoder::CompressedSize() const { return state_->bits.ByteCount(); }
+std::uint64_t LzxEncoder::CompressedSize() const { return state_->compressed; }
 
 const std::vector<std::uint8_t>& LzxEncoder::Output() const { return state_->output; }
 
@@ -194,8 +235,8 @@ const std::vector<std::uint64_t>& LzxEncoder::FrameOffsets() const { return stat
 
 const std::vector<std::uint64_t>& LzxEncoder::FrameDigests() const { return state_->frame_digests; }
 
-LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, LzxLevel level) {
-  LzxEncoder encoder(level);
+LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, LzxLevel level, int threads) {
+  LzxEncoder encoder(level, nullptr, threads);
   encoder.Write(data, size);
   encoder.Finish();
   return {encoder.Output(), encoder.FrameOffsets()};

@@ -28,14 +28,20 @@ class LzxSink {
 // the finished book's decoded frames can be confirmed without the section kept anywhere.
 std::uint64_t LzxFrameDigest(const std::uint8_t* data, std::size_t size);
 
+// The number of threads that keeps every core busy: one per core.
+int LzxDefaultThreads();
+
 // Streaming encoder: feed the uncompressed section in any pieces with Write, then call Finish
 // once. With a sink, each reset interval's compressed bytes go to it as soon as the interval
-// is encoded, and memory stays bounded by about one interval whatever the input's size;
-// without one they accumulate in Output(). FrameOffsets() holds one entry per 32 KiB frame
-// (the reset table's entries, without the final entry for the total length).
+// and every one before it are encoded; without one they accumulate in Output(). With
+// `threads` > 1 that many threads encode whole intervals side by side, a few intervals per
+// thread in flight, so memory stays bounded whatever the input's size. Every interval is
+// encoded from its own bytes alone: the stream is the same for every thread count.
+// FrameOffsets() holds one entry per 32 KiB frame (the reset table's entries, without the
+// final entry for the total length).
 class LzxEncoder {
  public:
-  explicit LzxEncoder(LzxLevel level = LzxLevel::kNormal, LzxSink* sink = nullptr);
+  explicit LzxEncoder(LzxLevel level = LzxLevel::kNormal, LzxSink* sink = nullptr, int threads = 1);
   ~LzxEncoder();
   LzxEncoder(const LzxEncoder&) = delete;
   LzxEncoder& operator=(const LzxEncoder&) = delete;
@@ -43,8 +49,8 @@ class LzxEncoder {
   void Write(const std::uint8_t* data, std::size_t size);
   void Finish();
 
-  std::uint64_t UncompressedSize() const;  // bytes given to Write, before padding
-  std::uint64_t CompressedSize() const;    // bytes produced so far, those handed on included
+  std::uint64_t UncompressedSize() const;           // bytes given to Write, before padding
+  std::uint64_t CompressedSize() const;             // bytes of the intervals finished so far
   const std::vector<std::uint8_t>& Output() const;  // empty when a sink was given
   const std::vector<std::uint64_t>& FrameOffsets() const;
   // LzxFrameDigest of each frame's input, the zeros padding the last frame included.
@@ -61,6 +67,6 @@ struct LzxResult {
   std::vector<std::uint64_t> frame_offsets;
 };
 LzxResult CompressLzx(const std::uint8_t* data, std::size_t size,
-                      LzxLevel level = LzxLevel::kNormal);
+                      LzxLevel level = LzxLevel::kNormal, int threads = 1);
 
 }  // namespace chm

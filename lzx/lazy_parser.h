@@ -24,11 +24,9 @@ class LzxLazyParser {
 
   explicit LzxLazyParser(const Params& params);
 
-  // Parses one reset interval (frames of 32 KiB, no match across their ends).
+  // Parses one reset interval (frames of 32 KiB, no match across their ends), from its bytes
+  // alone.
   void Parse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
-
-  // The prices the last interval's parse would be coded with.
-  const LzxCostModel& Costs() const { return costs_; }
 
  private:
   struct Choice {
@@ -44,7 +42,6 @@ class LzxLazyParser {
   }
 
   Params params_;
-  bool have_costs_ = false;
   LzxCostModel costs_;
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;

@@ -13,7 +13,8 @@ constexpr std::uint32_t kInfinite = std::numeric_limits<std::uint32_t>::max();
 
 }  // namespace
 
-LzxOptimalParser::LzxOptimalParser(const LzxOptimalParams& params) : params_(params) {}
+LzxOptimalParser::LzxOptimalParser(const LzxOptimalParams& params)
+    : params_(params), pricing_(kLzxNormalLazyParams) {}
 
 void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
   trees_.Reset(data, size);
@@ -127,13 +128,9 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
 
 void LzxOptimalParser::Parse(const std::uint8_t* data, std::size_t size,
                              std::vector<LzxItem>* items) {
-  if (!have_costs_) {
-    // The first interval is priced by the normal level's lazy parse.
-    LzxLazyParser pricing(kLzxNormalLazyParams);
-    pricing.Parse(data, size, items);
-    costs_ = pricing.Costs();
-    have_costs_ = true;
-  }
+  // Priced by the normal level's lazy parse of the same interval, and nothing before it.
+  pricing_.Parse(data, size, items);
+  costs_.FromItems(*items);
   FindMatches(data, size);
   for (int pass = 0; pass < params_.passes; ++pass) {
     FindCheapestPath(data, size, costs_, items);

@@ -9,6 +9,7 @@
 #include "lzx/binary_trees.h"
 #include "lzx/cost_model.h"
 #include "lzx/format.h"
+#include "lzx/lazy_parser.h"
 
 namespace chm {
 
@@ -22,8 +23,8 @@ class LzxOptimalParser {
  public:
   explicit LzxOptimalParser(const LzxOptimalParams& params);
 
-  // Parses one reset interval (frames of 32 KiB, no match across their ends). The first
-  // interval is priced by a lazy parse; later ones start from the previous interval's costs.
+  // Parses one reset interval (frames of 32 KiB, no match across their ends) from its bytes
+  // alone: a lazy parse prices the first pass, and each pass prices the next.
   void Parse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
 
  private:
@@ -40,7 +41,7 @@ class LzxOptimalParser {
 
   LzxOptimalParams params_;
   LzxBinaryTrees trees_;
-  bool have_costs_ = false;
+  LzxLazyParser pricing_;
   LzxCostModel costs_;
   // Matches of each position: [first_[p], first_[p + 1]) in lengths_/distances_. A position
   // inside a long match that was taken whole has skip_[p] set and is not expanded.

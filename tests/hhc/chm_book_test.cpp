@@ -13,9 +13,10 @@ constexpr std::uint64_t kFixedTime = 1700000000;
 
 fs::path Compile(const fs::path& folder, const std::string& book,
                  chm::LzxLevel level = chm::LzxLevel::kNormal,
-                 const std::vector<std::string>& warnings = {}) {
+                 const std::vector<std::string>& warnings = {}, int threads = 2) {
   chm::CompileSettings settings;
   settings.level = level;
+  settings.threads = threads;
   settings.unix_time = kFixedTime;
   chm::CompileResult r = chm::CompileProject((folder / "chm_hhp.hhp").u8string(), settings);
   EXPECT_TRUE(r.ok) << (r.error ? chm::FormatError(*r.error) : "");
@@ -92,7 +93,9 @@ TEST(Book, BuilderProjectWithLinkedPicturesReadsBackInAllReaders) {
   EXPECT_NE(strings.find(Gbk("第一章") + '\0'), std::string::npos);
 }
 
-TEST(Book, StoreLevelAndBestLevelBooksReadBackToo) {
+// The compressed section is encoded interval by interval on any number of threads; the book
+// must not depend on how many, at any level.
+TEST(Book, EveryLevelAndThreadCountWritesOneBookThatEveryReaderReads) {
   fs::path dir = FreshFolder("levels");
   std::vector<Chapter> chapters;
   std::string filler;
@@ -101,9 +104,14 @@ TEST(Book, StoreLevelAndBestLevelBooksReadBackToo) {
   for (int i = 0; i < 4; ++i)
     chapters.push_back({"ch" + std::to_string(i) + ".htm", "c", Page("c", filler)});
   WriteProject(dir, "book", chapters);
-  for (chm::LzxLevel level : {chm::LzxLevel::kStore, chm::LzxLevel::kBest}) {
-    fs::path book = Compile(dir, "book", level);
-    ExpectAllReadersAgree(book, dir, {"ch0.htm", "ch3.htm"});
+  for (chm::LzxLevel level :
+       {chm::LzxLevel::kStore, chm::LzxLevel::kNormal, chm::LzxLevel::kBest}) {
+    const std::string one_thread = ReadBytes(Compile(dir, "book", level, {}, 1));
+    ExpectAllReadersAgree(dir / "book.chm", dir, {"ch0.htm", "ch3.htm"});
+    for (int threads : {2, 8}) {
+      EXPECT_TRUE(ReadBytes(Compile(dir, "book", level, {}, threads)) == one_thread)
+          << "level " << static_cast<int>(level) << ", " << threads << " threads";
+    }
   }
 }
 

@@ -25,11 +25,16 @@ std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> data) {
   return data;
 }
 
-TEST(LzxDecoder, DecodesOurEncoderAtEveryLevelOnHostileInputs) {
+TEST(LzxDecoder, DecodesOurEncoderAtEveryLevelAndThreadCountOnHostileInputs) {
   for (const NamedInput& input : HostileLzxInputs()) {
-    for (LzxLevel level : {LzxLevel::kStore, LzxLevel::kNormal, LzxLevel::kBest}) {
-      SCOPED_TRACE(input.name + ", level " + std::to_string(static_cast<int>(level)));
-      chm::LzxEncoder encoder(level);
+    for (const auto& [level, threads] : {std::pair{LzxLevel::kStore, 1},
+                                         {LzxLevel::kNormal, 1},
+                                         {LzxLevel::kBest, 1},
+                                         {LzxLevel::kNormal, 4},
+                                         {LzxLevel::kBest, 4}}) {
+      SCOPED_TRACE(input.name + ", level " + std::to_string(static_cast<int>(level)) + ", " +
+                   std::to_string(threads) + " threads");
+      chm::LzxEncoder encoder(level, nullptr, threads);
       encoder.Write(input.bytes.data(), input.bytes.size());
       encoder.Finish();
       std::vector<std::uint8_t> out;

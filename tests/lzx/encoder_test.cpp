@@ -1,6 +1,8 @@
 // The encoder's streaming interface and the stored layout every reader opens.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "lzx/bit_writer.h"
 #include "lzx/encoder.h"
 #include "tests/support/lzx_support.h"
@@ -39,22 +41,48 @@ struct CollectingSink : chm::LzxSink {
   }
 };
 
-// Handing output on per interval must not restart the frame offsets or drop bits.
-TEST(LzxEncoderStreaming, SinkReceivesTheOneShotStreamWithAbsoluteFrameOffsets) {
-  const auto data = chm_test::HtmlLike(5 * chm::kLzxResetInterval + 12345, 4);
+// Handing output on per interval must not restart the frame offsets or drop bits, and
+// intervals encoded side by side must reach the sink in order.
+TEST(LzxEncoderStreaming, SinkReceivesTheOneShotStreamWithAbsoluteFrameOffsetsOnAnyThreads) {
+  auto data = chm_test::HtmlLike(5 * chm::kLzxResetInterval + 12345, 4);
+  const auto noise = chm_test::RandomBytes(chm::kLzxResetInterval, 5);
+  data.insert(data.begin() + 2 * chm::kLzxResetInterval, noise.begin(), noise.end());
   for (LzxLevel level : {LzxLevel::kStore, LzxLevel::kNormal, LzxLevel::kBest}) {
     const chm::LzxResult whole = chm::CompressLzx(data.data(), data.size(), level);
-    CollectingSink sink;
-    chm::LzxEncoder encoder(level, &sink);
-    encoder.Write(data.data(), data.size());
-    EXPECT_EQ(sink.writes, 5u) << "one hand-over per finished interval";
-    encoder.Finish();
-    EXPECT_EQ(sink.writes, 6u);
-    EXPECT_TRUE(encoder.Output().empty());
-    EXPECT_EQ(encoder.CompressedSize(), whole.bytes.size());
-    EXPECT_TRUE(sink.bytes == whole.bytes);
-    EXPECT_TRUE(encoder.FrameOffsets() == whole.frame_offsets);
+    std::vector<std::uint64_t> digests;
+    for (int threads : {1, 3, 8}) {
+      SCOPED_TRACE(std::to_string(threads) + " threads");
+      CollectingSink sink;
+      chm::LzxEncoder encoder(level, &sink, threads);
+      encoder.Write(data.data(), data.size());
+      if (threads == 1) EXPECT_EQ(sink.writes, 6u) << "one hand-over per finished interval";
+      encoder.Finish();
+      EXPECT_EQ(sink.writes, 7u);
+      EXPECT_TRUE(encoder.Output().empty());
+      EXPECT_EQ(encoder.CompressedSize(), whole.bytes.size());
+      EXPECT_TRUE(sink.bytes == whole.bytes);
+      EXPECT_TRUE(encoder.FrameOffsets() == whole.frame_offsets);
+      if (threads == 1) digests = encoder.FrameDigests();
+      EXPECT_TRUE(encoder.FrameDigests() == digests);
+    }
   }
+}
+
+// A sink that fails mid-stream stops the encoder with the sink's error, and the threads still
+// at work are stopped and joined when the encoder goes.
+TEST(LzxEncoderStreaming, SinkFailureReachesTheCallerWithThreadsAtWork) {
+  struct FailingSink : chm::LzxSink {
+    void Write(const std::uint8_t*, std::size_t) override { throw std::runtime_error("disk full"); }
+  };
+  const auto data = chm_test::HtmlLike(12 * chm::kLzxResetInterval, 8);
+  FailingSink sink;
+  chm::LzxEncoder encoder(LzxLevel::kNormal, &sink, 3);
+  EXPECT_THROW(
+      {
+        encoder.Write(data.data(), data.size());
+        encoder.Finish();
+      },
+      std::runtime_error);
 }
 
 TEST(LzxEncoderStreaming, StoreLevelWritesOneUncompressedBlockPerFrame) {

@@ -33,7 +33,8 @@ const char* LevelName(LzxLevel level) {
 
 // Compresses, checks the frame table, and decodes with chmlib (frame by frame), with libmspack
 // (whole stream) and with libmspack again from the last reset frame, which must need nothing
-// before it. Returns the compressed result for further checks.
+// before it, and 3 threads must give the same stream as one. Returns the compressed result for
+// further checks.
 chm::LzxResult ExpectRoundTrip(const std::vector<std::uint8_t>& data, LzxLevel level) {
   SCOPED_TRACE(std::string("level ") + LevelName(level) + ", " + std::to_string(data.size()) +
                " bytes");
@@ -49,6 +50,10 @@ chm::LzxResult ExpectRoundTrip(const std::vector<std::uint8_t>& data, LzxLevel l
     }
   }
   EXPECT_EQ(r.bytes.size() % 2, 0u);
+  // Intervals encoded side by side give the same stream.
+  const chm::LzxResult threaded = chm::CompressLzx(data.data(), data.size(), level, 3);
+  EXPECT_TRUE(threaded.bytes == r.bytes && threaded.frame_offsets == r.frame_offsets)
+      << "3 threads give another stream";
   if (::testing::Test::HasFailure()) return r;
 
   std::vector<std::uint8_t> expected = data;

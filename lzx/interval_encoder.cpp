@@ -1,0 +1,111 @@
+#include "lzx/interval_encoder.h"
+
+#include <algorithm>
+
+#include "lzx/bit_writer.h"
+#include "lzx/block.h"
+#include "lzx/block_split.h"
+#include "lzx/lazy_parser.h"
+#include "lzx/optimal_parser.h"
+
+namespace chm {
+namespace {
+
+// The best level parses near-optimally: deep tree walks and three passes per interval, each
+// priced by the one before.
+constexpr LzxOptimalParams kBestParams = {/*depth=*/128, /*nice_len=*/128, /*passes=*/3};
+
+}  // namespace
+
+LzxIntervalEncoder::LzxIntervalEncoder(LzxLevel level) : level_(level) {}
+
+LzxIntervalEncoder::~LzxIntervalEncoder() = default;
+
+void LzxIntervalEncoder::Encode(const std::uint8_t* data, std::size_t size,
+                                LzxEncodedInterval* out) {
+  data_ = data;
+  out_ = out;
+  out->bytes.clear();
+  out->frame_offsets.clear();
+  out->frame_digests.clear();
+  for (std::size_t f = 0; f < size; f += kLzxFrameSize) {
+    out->frame_digests.push_back(LzxFrameDigest(data + f, std::min(kLzxFrameSize, size - f)));
+  }
+  out->frame_offsets.push_back(0);
+  LzxBitWriter bits(&out->bytes);
+  bits_ = &bits;
+  bits.PutBits(0, 1);  // no E8 translation in this interval
+  if (level_ == LzxLevel::kStore) {
+    EncodeStored(size);
+  } else {
+    EncodeCompressed(size);
+  }
+  bits_ = nullptr;
+}
+
+void LzxIntervalEncoder::EncodeStored(std::size_t size) {
+  const LzxFrameMarks marks{&out_->frame_offsets, size};
+  const LzxRepeats reps;
+  std::size_t pos = 0;
+  while (pos < size) {
+    WriteUncompressedBlock(data_, std::min(kLzxFrameSize, size - pos), &pos, bits_, reps, marks);
+  }
+}
+
+// Plans items [begin, end) as one block and writes it. A block that would be cheaper stored
+// but straddles the frame boundary is cut there, because an uncompressed block's bytes must
+// end where the frame's do.
+void LzxIntervalEncoder::WritePlanned(std::size_t begin, std::size_t end, bool uncompressed_ok,
+                                      std::size_t* pos, LzxTreeState* trees, LzxRepeats* reps) {
+  PlanBlock(items_, begin, end, *trees, uncompressed_ok, plan_.get());
+  if (!uncompressed_ok && plan_->raw_bits < plan_->bits) {
+    const std::size_t cut = static_cast<std::size_t>(
+        std::lower_bound(item_pos_.begin() + static_cast<std::ptrdiff_t>(begin),
+                         item_pos_.begin() + static_cast<std::ptrdiff_t>(end), kLzxFrameSize) -
+        item_pos_.begin());
+    WritePlanned(begin, cut, true, pos, trees, reps);
+    WritePlanned(cut, end, true, pos, trees, reps);
+    return;
+  }
+  const LzxFrameMarks marks{&out_->frame_offsets, item_pos_.back()};
+  WriteBlock(*plan_, items_, data_, pos, bits_, trees, reps, marks);
+}
+
+void LzxIntervalEncoder::EncodeCompressed(std::size_t size) {
+  if (level_ == LzxLevel::kBest) {
+    if (!optimal_parser_) optimal_parser_ = std::make_unique<LzxOptimalParser>(kBestParams);
+    optimal_parser_->Parse(data_, size, &items_);
+  } else {
+    if (!lazy_parser_) lazy_parser_ = std::make_unique<LzxLazyParser>(kLzxNormalLazyParams);
+    lazy_parser_->Parse(data_, size, &items_);
+  }
+  item_pos_.resize(items_.size() + 1);
+  std::size_t p = 0;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    item_pos_[i] = p;
+    p += items_[i].length == 0 ? 1 : items_[i].length;
+  }
+  item_pos_[items_.size()] = p;
+
+  // Every block starts at an even output position, so an uncompressed block never needs its
+  // pad byte at a frame end. Moving a cut back by an item or two changes nothing else.
+  std::vector<std::size_t> starts = SplitIntoBlocks(items_);
+  std::vector<std::size_t> cuts;
+  for (std::size_t s : starts) {
+    while (s > 0 && (item_pos_[s] & 1) != 0) --s;
+    if (cuts.empty() || s > cuts.back()) cuts.push_back(s);
+  }
+  cuts.push_back(items_.size());
+
+  if (!plan_) plan_ = std::make_unique<LzxBlockPlan>();
+  LzxTreeState trees;
+  LzxRepeats reps;
+  std::size_t pos = 0;
+  for (std::size_t b = 0; b + 1 < cuts.size(); ++b) {
+    const bool straddles =
+        item_pos_[cuts[b]] < kLzxFrameSize && item_pos_[cuts[b + 1]] > kLzxFrameSize;
+    WritePlanned(cuts[b], cuts[b + 1], !straddles, &pos, &trees, &reps);
+  }
+}
+
+}  // namespace chm
