@@ -19,6 +19,10 @@ namespace {
 // memory stays at a few hundred KiB per thread whatever the input's size.
 constexpr std::size_t kIntervalsInFlightPerThread = 2;
 
+// Each thread keeps its own match finder and parser, a few MB at the best level; past this many
+// cores the default stops adding threads, so memory stays bounded on large machines too.
+constexpr unsigned kMaxDefaultThreads = 16;
+
 }  // namespace
 
 // Word-wise multiply and fold: each step is a bijection of the running value for a given word,
@@ -42,7 +46,7 @@ std::uint64_t LzxFrameDigest(const std::uint8_t* data, std::size_t size) {
 
 int LzxDefaultThreads() {
   const unsigned cores = std::thread::hardware_concurrency();
-  return cores == 0 ? 1 : static_cast<int>(std::min(cores, 64u));
+  return cores == 0 ? 1 : static_cast<int>(std::min(cores, kMaxDefaultThreads));
 }
 
 // With one thread every interval is encoded on the caller's thread as it fills. With more,

@@ -28,7 +28,7 @@ class LzxSink {
 // the finished book's decoded frames can be confirmed without the section kept anywhere.
 std::uint64_t LzxFrameDigest(const std::uint8_t* data, std::size_t size);
 
-// The number of threads that keeps every core busy: one per core.
+// The number of threads that keeps every core busy: one per core, at most 16.
 int LzxDefaultThreads();
 
 // Streaming encoder: feed the uncompressed section in any pieces with Write, then call Finish

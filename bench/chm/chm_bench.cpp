@@ -1,6 +1,7 @@
 // chm_bench [WORK FOLDER] [--chapters N] [--pages DIR]
 // Makes help projects with the folivane command line (--no-compile), compiles each with our
-// hhc (default level, --best and --store) and with chmcmd, and prints input bytes, book bytes,
+// hhc (default level and --best, each on all cores and on one thread, and --store) and with
+// chmcmd, and prints input bytes, book bytes,
 // wall time and peak memory of each, with the ratios ours/chmcmd. Goals for the default level:
 // book <= 0.97 x chmcmd, >= 10 x faster, < 64 MB peak (every level stays under that). --pages adds
 // a project of the .htm and .html files found under DIR (real pages), stored flat under numbered
@@ -20,6 +21,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -267,23 +269,30 @@ void Report(const char* label, const fs::path& dir, const std::string& book) {
   fs::path chm = dir / fs::u8path(book + ".chm");
 
   Measure ours = RunOurs({}, dir, chm);
+  Measure ours1 = RunOurs({"--threads", "1"}, dir, chm);
   Measure best = RunOurs({"--best"}, dir, chm);
+  Measure best1 = RunOurs({"--best", "--threads", "1"}, dir, chm);
   Measure store = RunOurs({"--store"}, dir, chm);
   Measure theirs = RunChmcmd(dir);
   Measure searched = WithFullTextSearch(dir, [&] { return RunOurs({}, dir, chm); });
   Measure theirs_searched = WithFullTextSearch(dir, [&] { return RunChmcmd(dir); });
 
-  std::printf("\n%s (%s)\n", label, dir.c_str());
+  std::printf("\n%s (%s), ours on %u cores unless on 1 thread\n", label, dir.c_str(),
+              std::thread::hardware_concurrency());
   std::printf("  input bytes           %12ju\n", input);
   std::printf("  %-12s %12s %10s %10s %8s\n", "", "book bytes", "wall s", "peak MB", "status");
   PrintRow("ours", ours);
+  PrintRow("ours 1 thread", ours1);
   PrintRow("ours --best", best);
+  PrintRow("--best 1 thr.", best1);
   PrintRow("ours --store", store);
   PrintRow("chmcmd", theirs);
   PrintRow("ours +search", searched);
   PrintRow("chmcmd +search", theirs_searched);
   PrintRatios("ours", ours, theirs, true);
+  PrintRatios("ours 1 thread", ours1, theirs, true);
   PrintRatios("ours --best", best, theirs, false);
+  PrintRatios("--best 1 thr.", best1, theirs, false);
   PrintRatios("ours --store", store, theirs, false);
   PrintRatios("ours +search", searched, theirs_searched, false);
   if (ours.ok && searched.ok && ours.seconds > 0) {

@@ -1,10 +1,11 @@
 // Prints the compressed size and the speed of each LZX level. With directories as arguments it
 // compresses the .htm/.html files found under them (up to 64 MB, concatenated in path order,
-// as a compiler would store them); without, a generated HTML corpus. --only=<level> first
-// measures one level.
+// as a compiler would store them); without, a generated HTML corpus. --only=<level> measures one
+// level, --threads=N encodes on N threads.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -120,16 +121,20 @@ std::vector<std::uint8_t> GenerateHtml(std::size_t size) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // --only=<level> measures one level (for profiling).
+  // --only=<level> measures one level (for profiling); --threads=N encodes on N threads.
   std::string only;
-  if (argc > 1 && std::string(argv[1]).rfind("--only=", 0) == 0) {
-    only = argv[1] + 7;
+  int threads = 1;
+  while (argc > 1 && std::string(argv[1]).rfind("--", 0) == 0) {
+    const std::string a = argv[1];
+    if (a.rfind("--only=", 0) == 0) only = a.substr(7);
+    if (a.rfind("--threads=", 0) == 0) threads = std::atoi(a.c_str() + 10);
     --argc;
     ++argv;
   }
   const std::vector<std::uint8_t> input =
       argc > 1 ? ReadHtmlTree(argc, argv) : GenerateHtml(kGeneratedSize);
-  std::printf("input: %zu bytes of %s HTML\n", input.size(), argc > 1 ? "real" : "generated");
+  std::printf("input: %zu bytes of %s HTML, %d thread%s\n", input.size(),
+              argc > 1 ? "real" : "generated", threads, threads == 1 ? "" : "s");
   const struct {
     chm::LzxLevel level;
     const char* name;
@@ -139,7 +144,7 @@ int main(int argc, char** argv) {
   for (const auto& l : levels) {
     if (!only.empty() && only != l.name) continue;
     const auto start = std::chrono::steady_clock::now();
-    chm::LzxEncoder encoder(l.level);
+    chm::LzxEncoder encoder(l.level, nullptr, threads);
     for (std::size_t pos = 0; pos < input.size(); pos += kWriteChunk) {
       encoder.Write(input.data() + pos, std::min(kWriteChunk, input.size() - pos));
     }
