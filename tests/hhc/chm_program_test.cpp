@@ -121,6 +121,10 @@ TEST(HhcProgram, HelpVersionAndWrongOptions) {
       {{"--frobnicate", "x.hhp"}, 2, "", "unknown option --frobnicate"},
       {{"-x"}, 2, "", "unknown option -x"},
       {{"-q"}, 2, "", "usage"},
+      {{"--threads", "0", "x.hhp"}, 2, "", "--threads needs a number of threads from 1"},
+      {{"--threads", "2x", "x.hhp"}, 2, "", "--threads needs a number"},
+      {{"x.hhp", "--threads"}, 2, "", "--threads needs a number"},
+      {{"--threads", "3", "/nowhere/x.hhp"}, 1, "", "x.hhp: cannot read the project file"},
       // After "--", and whenever it looks like a path, a word with a dash is the project's.
       {{"--", "-q"}, 1, "", "-q: cannot read the project file"},
       {{"/nowhere/-q.hhp"}, 1, "", "-q.hhp: cannot read the project file"},
