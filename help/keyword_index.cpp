@@ -106,7 +106,7 @@ bool KeywordBefore1252(const std::string& a, const std::string& b) {
 }
 
 KeywordIndex BuildKeywordIndex(const std::vector<Keyword>& keywords, unsigned code_page,
-                               std::uint32_t lcid) {
+                               std::uint32_t lcid, std::string* too_large) {
   std::map<std::string, std::vector<std::uint32_t>> merged;
   for (const Keyword& k : keywords) {
     std::vector<std::uint32_t>& topics = merged[k.name];
@@ -128,6 +128,11 @@ KeywordIndex BuildKeywordIndex(const std::vector<Keyword>& keywords, unsigned co
     Entry e;
     Utf16Of(code_page, m->first, &e.text);
     e.topics = &m->second;
+    // Every entry fits an empty listing block; so each index block takes two children at least.
+    if (kListingHeaderSize + EntryBodySize(e) + 8 > kBlockSize) {
+      if (too_large) *too_large = m->first;
+      return {};
+    }
     entries.push_back(std::move(e));
   }
 

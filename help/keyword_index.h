@@ -29,8 +29,10 @@ bool CanSortKeywords(unsigned code_page);
 
 // Keywords of the same name are merged (their topics in order, each once). Empty when there is
 // no keyword with a topic.
+// When one keyword (its name and topics) would not fit a block, the result is empty and
+// `too_large`, when given, names it.
 KeywordIndex BuildKeywordIndex(const std::vector<Keyword>& keywords, unsigned code_page,
-                               std::uint32_t lcid);
+                               std::uint32_t lcid, std::string* too_large = nullptr);
 
 // Windows' order of two keywords of code page 1252: case and accents count only where nothing
 // else differs, hyphens and apostrophes only after that; punctuation before digits before

@@ -667,7 +667,14 @@ KeywordIndex Compiler::BuildBinaryIndex() {
     }
     keywords.push_back(std::move(k));
   }
-  return BuildKeywordIndex(keywords, project_.code_page, project_.lcid);
+  std::string too_large;
+  KeywordIndex index = BuildKeywordIndex(keywords, project_.code_page, project_.lcid, &too_large);
+  if (!too_large.empty()) {
+    result_->warnings.push_back(hhp + ": no binary keyword index: the keyword '" + too_large +
+                                "' has too many topics or too long a name for it; the viewer " +
+                                "reads the index file instead");
+  }
+  return index;
 }
 
 void Compiler::FinishContent() {

@@ -34,6 +34,18 @@ TEST(KeywordIndex, KeywordsInTheOrderWindowsLooksThemUp) {
   }
 }
 
+TEST(KeywordIndex, AKeywordWithMoreTopicsThanABlockHoldsLeavesNoIndex) {
+  chm::Keyword many{"many", {}};
+  for (std::uint32_t t = 0; t < 600; ++t) many.topics.push_back(t);
+  std::string too_large;
+  const chm::KeywordIndex index =
+      chm::BuildKeywordIndex({chm::Keyword{"few", {1}}, many}, 1252, 0x409, &too_large);
+  EXPECT_TRUE(index.btree.empty());
+  EXPECT_EQ(too_large, "many");
+  many.topics.resize(400);  // 16 + 1,600 bytes: fits
+  EXPECT_EQ(chm::BuildKeywordIndex({many}, 1252, 0x409).btree.size(), 0x4Cu + 2048u);
+}
+
 std::string IndexFile(const std::string& items) {
   return "<html><body><ul>" + items + "</ul></body></html>";
 }
@@ -56,6 +68,8 @@ TEST(KeywordIndex, BuiltWhereItsOrderIsKnownAndWarnedAboutWhereNot) {
       {"a silent index for Chinese keywords", "0x804", "Binary Index=Yes\r\n", flat, false,
        "no binary keyword index for code page 936"},
       {"a warning for the default on a Chinese book", "0x804", "", flat, false, ""},
+      {"a hang on a keyword too long for a block", "0x409", "",
+       IndexFile(Item(std::string(1100, 'k'), "a.htm")), false, "too long a name"},
       {"an unchecked layout for nested keywords", "0x409", "",
        IndexFile(Item("Alpha", "a.htm") + "<ul>" + Item("Sub", "a.htm") + "</ul>"), false,
        "nested keywords"},

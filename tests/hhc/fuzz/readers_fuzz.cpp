@@ -1,6 +1,7 @@
 // libFuzzer target for the readers that take untrusted text: the project file, its window
 // lines, the sitemaps, the page link scan and the page text the search index takes (with its
-// word breaking and index building in a single-byte and a double-byte code page); and for the
+// word breaking and index building in a single-byte and a double-byte code page) and the binary
+// keyword index; and for the
 // binary readers of the book check: the LZX decoder and the container's headers and directory.
 // Failures must be reported (CompileFailure, or false with a reason), never as a crash, a hang or a
 // read out of bounds.
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "help/fulltext_index.h"
+#include "help/keyword_index.h"
 #include "help/window_def.h"
 #include "hhc/link_scan.h"
 #include "hhc/page_text.h"
@@ -55,6 +57,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     index.AddPage(3, page.body, page.title);
     chm::Bytes built = index.Build();
     if (built.size() < 0x400 + 0x1000) __builtin_trap();
+  }
+  // Lines as keywords of a binary index, each linking to a topic numbered by its first byte.
+  {
+    std::vector<chm::Keyword> keywords;
+    for (size_t start = 0; start < size;) {
+      size_t end = text.find('\n', start);
+      if (end == std::string_view::npos) end = size;
+      std::string line(text.substr(start, end - start));
+      const std::uint32_t topic = line.empty() ? 0 : static_cast<std::uint8_t>(line[0]);
+      keywords.push_back(chm::Keyword{std::move(line), {topic, topic / 2}});
+      start = end + 1;
+    }
+    chm::KeywordIndex index = chm::BuildKeywordIndex(keywords, 1252, 0x409);
+    if (!index.btree.empty() && (index.btree.size() - 0x4C) % 2048 != 0) __builtin_trap();
   }
   // The bytes as an LZX stream of one to four frames, split at even points; then as a book.
   if (size > 0) {
