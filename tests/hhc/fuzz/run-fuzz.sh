@@ -12,7 +12,8 @@ clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
   "$root/hhc/project.cpp" "$root/help/window_def.cpp" "$root/hhc/sitemap.cpp" \
   "$root/hhc/link_scan.cpp" "$root/hhc/page_text.cpp" "$root"/help/fulltext_*.cpp \
   "$root/help/keyword_index.cpp" "$root/help/search_objects.cpp" \
-  "$root/text/unicode_case.cpp" "$root/itsf/error.cpp" "$root/text/codepage.cpp" \
+  "$root/text/unicode_case.cpp" "$root/text/utf.cpp" "$root/itsf/error.cpp" \
+  "$root/text/codepage.cpp" \
   "$root/text/codepage_posix.cpp" "$root"/lzx/*.cpp "$root/itsf/self_check.cpp" \
   "$root/itsf/directory.cpp" "$root/itsf/container.cpp" -o "$out/readers_fuzz"
 cp -f "$here"/corpus/* "$out/corpus/"
