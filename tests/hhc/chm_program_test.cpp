@@ -175,8 +175,9 @@ TEST(HhcProgram, ListedFileThatIsMissingFailsAndTheErrorLogGetsTheMessage) {
 TEST(HhcProgram, TemporariesOfKilledRunsAreRemovedOnceTheyAreADayOld) {
   Case c("stale");
   const auto two_days_ago = fs::file_time_type::clock::now() - std::chrono::hours(48);
-  for (const char* name : {"book.chm.0123abcd.part", "book.chm.89abcdef.content.part",
-                           "book.chm.notes.part", "other.chm.0123abcd.part"}) {
+  for (const char* name :
+       {"book.chm.0123abcd.part", "book.chm.89abcdef.content.part", "book.chm.notes.part",
+        "other.chm.0123abcd.part", "book.chm.0123abcd.bak"}) {
     WriteBytes(c.dir / name, "left behind");
     fs::last_write_time(c.dir / name, two_days_ago);
   }

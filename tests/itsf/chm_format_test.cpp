@@ -107,6 +107,25 @@ TEST(ListingChunk, FreeSpaceAndQuickrefsDescribeTheEntries) {
   EXPECT_EQ(u16(kChunkSize - 10), offsets[20]);
 }
 
+// Chunks filled to every possible last few bytes: the entries, the quickrefs and the entry
+// count never overlap, however the names fall.
+TEST(ListingChunk, FullChunksLeaveRoomForTheirQuickrefsAndCount) {
+  for (size_t shift = 0; shift < 64; ++shift) {
+    std::vector<DirectoryEntry> entries;
+    for (size_t i = 0; i < 300; ++i) {
+      entries.push_back(
+          {"/" + std::string(10 + (i * 7 + shift) % 61, 'n') + std::to_string(i), 1, i * 100, 100});
+    }
+    const Directory d = BuildDirectory(entries);
+    for (std::uint32_t k = 0; k < d.pmgl_count; ++k) {
+      const std::uint8_t* c = d.bytes.data() + kItspHeaderSize + k * kChunkSize;
+      const std::uint32_t free_space = c[4] | c[5] << 8 | c[6] << 16 | c[7] << 24;
+      const size_t count = c[kChunkSize - 2] | c[kChunkSize - 1] << 8;
+      EXPECT_GE(free_space, 2 + 2 * QuickrefCount(count)) << "shift " << shift << ", chunk " << k;
+    }
+  }
+}
+
 TEST(StringPool, NoStringCrossesA4KBlockAndEqualStringsShareAnOffset) {
   StringPool pool;
   std::uint32_t first = pool.Add("window");
