@@ -20,6 +20,8 @@ TEST(WordBreaker, BreaksTextAsWindowsHelpCompilerDoes) {
       // GBK's own characters beyond GB2312 have lead bytes from 0x81; 丂 is 81 40, its trail
       // byte an '@'.
       {936, Gbk("x丂y"), {"x", Gbk("丂"), "y"}},
+      // Shift-JIS "日本" (93 FA, 96 7B: the second trail byte is a '{').
+      {932, "\x93\xFA\x96\x7B", {"\x93\xFA", "\x96\x7B"}},
   };
   for (const WordsCase& c : cases) {
     chm::WordBreaker breaker(c.code_page);
