@@ -26,6 +26,7 @@ from chm import chmlib
 ATTRIBUTE = re.compile(rb'<[^<>]*?(?<![\w-])(?:src|href|background)\s*=\s*'
                        rb'("[^"]*"|\'[^\']*\'|[^\s>"\']+)', re.I | re.S)
 CSS_URL = re.compile(rb'url\(\s*("[^"]*"|\'[^\']*\'|[^)]*?)\s*\)', re.I)
+CODE_PAGE = 'cp1252'
 SITEMAP_LOCAL = re.compile(rb'<param\s+name\s*=\s*"Local"\s+value\s*=\s*"([^"]*)"', re.I)
 
 
@@ -50,9 +51,15 @@ def resolve(page, ref):
     return None if path.startswith('..') else path.replace(os.sep, '/')
 
 
+def code_page(path):
+    """The project's ANSI code page, from its Language (the two the tests use)."""
+    found = re.search(rb'^\s*Language\s*=\s*(0x[0-9a-fA-F]+|\d+)', open(path, 'rb').read(), re.M)
+    return 'gbk' if found and int(found.group(1), 0) == 0x804 else 'cp1252'
+
+
 def project(path):
     options, files, section = {}, [], None
-    for line in open(path, encoding='cp1252').read().splitlines():
+    for line in open(path, encoding=CODE_PAGE).read().splitlines():
         line = line.strip()
         if line.startswith('[') and line.endswith(']'):
             section = line[1:-1].upper()
@@ -72,6 +79,8 @@ def main():
     parser.add_argument('--search', action='append', default=[])
     args = parser.parse_args()
     hhc, hhp, allowed = args.hhc, args.hhp, [re.compile(a) for a in args.allow]
+    global CODE_PAGE
+    CODE_PAGE = code_page(hhp)
     root = os.path.dirname(os.path.abspath(hhp))
     run = subprocess.run([hhc, hhp], capture_output=True, text=True)
     if run.returncode != 0 or 'hhc: error' in run.stderr:
@@ -86,7 +95,7 @@ def main():
     for key in ('contents file', 'index file'):
         if options.get(key):
             text = open(os.path.join(root, options[key]), 'rb').read()
-            queue += [html.unescape(v.decode('cp1252')) for v in SITEMAP_LOCAL.findall(text)]
+            queue += [html.unescape(v.decode(CODE_PAGE)) for v in SITEMAP_LOCAL.findall(text)]
     while queue:
         name = queue.pop()
         name = resolve('', name) if name else None
@@ -143,38 +152,59 @@ def main():
           % (os.path.basename(book_path), len(wanted), len(dead), len(args.search)))
 
 
-def page_words(data):
+def holds_word(data, word):
+    """Whether the page's text holds `word`: a whole word of letters and digits, or for a
+    Chinese character (indexed one by one) the character anywhere."""
+    if word.isascii():
+        return word.lower() in page_words(data)
+    return word in page_text(data)
+
+
+def page_charset(data):
+    """The charset a page declares (Sphinx writes a Chinese book's pages in GBK), else the
+    project's code page."""
+    declared = re.search(rb'charset=["\']?([\w-]+)', data[:4096], re.I)
+    charset = declared.group(1).decode().lower() if declared else CODE_PAGE
+    return 'gbk' if charset in ('gb2312', 'cp936') else charset
+
+
+def page_text(data):
     text = re.sub(rb'<(script|style)\b.*?</\1\s*>', b' ', data, flags=re.I | re.S)
-    text = html.unescape(re.sub(rb'<[^>]*>', b' ', text).decode('utf-8', 'replace'))
-    return set(w.lower() for w in re.findall(r'[A-Za-z0-9_]+', text))
+    return html.unescape(re.sub(rb'<[^>]*>', b' ', text).decode(page_charset(data), 'replace'))
+
+
+def page_words(data):
+    return set(w.lower() for w in re.findall(r'[A-Za-z0-9_]+', page_text(data)))
 
 
 def check_search(book_path, root, options, stored, word):
     stop_file = options.get('full text search stop list file')
     stop = set()
     if stop_file:
-        stop = set(open(os.path.join(root, stop_file), encoding='cp1252').read().lower().split())
+        stop = set(open(os.path.join(root, stop_file), encoding=CODE_PAGE).read().lower().split())
     expected = set()
     if word.lower() not in stop:
         expected = {name for name in stored if re.search(r'\.html?$', name, re.I) and
-                    word.lower() in page_words(open(os.path.join(root, name), 'rb').read())}
+                    holds_word(open(os.path.join(root, name), 'rb').read(), word)}
     book = chmfile.CHMFile()
     if not book.LoadCHM(book_path.encode()) or not book.IsSearchable():
         fail('python3-chm finds no search index in ' + book_path)
-    _, found = book.Search(word.encode(), 1, 0)
+    _, found = book.Search(word.encode(CODE_PAGE), 1, 0)
     book.CloseCHM()
     # The reader keys its results by title, so of pages that share a title only one comes back.
-    urls = {url.decode('cp1252').lstrip('/') for url in found.values()}
-    titles = {title.decode('cp1252') for title in found}
+    urls = {url.decode(CODE_PAGE).lstrip('/') for url in found.values()}
+    titles = {title.decode(CODE_PAGE) for title in found}
     missed = {name for name in expected if page_title(os.path.join(root, name)) not in titles}
     if not urls <= expected or missed:
         fail('search for %r found %s, the page texts %s' % (word, sorted(urls), sorted(expected)))
 
 
 def page_title(path):
-    found = re.search(rb'<title>(.*?)</title>', open(path, 'rb').read(), re.I | re.S)
-    title = html.unescape(found.group(1).decode('utf-8').strip()) if found else ''
-    return title.encode('cp1252', 'replace').decode('cp1252')
+    data = open(path, 'rb').read()
+    found = re.search(rb'<title>(.*?)</title>', data, re.I | re.S)
+    title = found.group(1).decode(page_charset(data), 'replace') if found else ''
+    title = html.unescape(title.strip())
+    return title.encode(CODE_PAGE, 'replace').decode(CODE_PAGE)
 
 
 def in_style(text, offset):
