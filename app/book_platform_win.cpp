@@ -35,6 +35,8 @@ class WindowsBookPlatform : public book::BookPlatform {
     return text::IsLeadByte(text::SystemCodePage(), byte);
   }
 
+  unsigned AnsiCodePage() const override { return text::SystemCodePage(); }
+
   std::FILE* OpenFile(const std::string& path, const char* mode) const override {
     return _wfopen(text::Utf8ToWide(path).c_str(), text::Utf8ToWide(mode).c_str());
   }

@@ -21,6 +21,9 @@ class BookPlatform {
   virtual bool FromAnsiStrict(const std::string& ansi, std::string& utf8) const = 0;
   // Whether this byte opens a two-byte character in the ANSI code page.
   virtual bool IsAnsiLeadByte(unsigned char byte) const = 0;
+  // The ANSI code page's number: a chapter that declares it is read byte for byte, one that
+  // declares another code page is converted.
+  virtual unsigned AnsiCodePage() const = 0;
 
   // Files named by UTF-8 paths with forward slashes. Returns nullptr and sets errno on failure.
   virtual std::FILE* OpenFile(const std::string& path, const char* mode) const = 0;

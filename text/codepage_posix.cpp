@@ -19,6 +19,7 @@ const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
 std::string IconvName(unsigned code_page) {
   if (code_page == kUtf8CodePage) return "UTF-8";
+  if (code_page == 54936) return "GB18030";  // iconv has no number for it
   return "CP" + std::to_string(code_page);
 }
 

@@ -29,6 +29,7 @@ class UnattendedPlatform : public book::BookPlatform {
     return inner_->FromAnsiStrict(a, s);
   }
   bool IsAnsiLeadByte(unsigned char b) const override { return inner_->IsAnsiLeadByte(b); }
+  unsigned AnsiCodePage() const override { return inner_->AnsiCodePage(); }
   std::FILE* OpenFile(const std::string& p, const char* m) const override {
     return inner_->OpenFile(p, m);
   }

@@ -47,6 +47,7 @@ TEST(StringTable, HoldsTheThirtyFiveTemplatesExactly) {
     bool ToAnsiStrict(const std::string&, std::string&) const override { return false; }
     bool FromAnsiStrict(const std::string&, std::string&) const override { return false; }
     bool IsAnsiLeadByte(unsigned char) const override { return false; }
+    unsigned AnsiCodePage() const override { return 1252; }
     std::FILE* OpenFile(const std::string&, const char*) const override { return nullptr; }
     void ShowMessage(const std::string&, const std::string&) override {}
     void ReportError(const std::string&) override {}
@@ -148,6 +149,7 @@ TEST(CompilerStart, MissingCompilerIsReportedNamingIt) {
       return inner->FromAnsiStrict(a, s);
     }
     bool IsAnsiLeadByte(unsigned char b) const override { return inner->IsAnsiLeadByte(b); }
+    unsigned AnsiCodePage() const override { return inner->AnsiCodePage(); }
     std::FILE* OpenFile(const std::string& p, const char* m) const override {
       return inner->OpenFile(p, m);
     }

@@ -64,17 +64,69 @@ TEST(TitleEncodings, GbkTitleKeepsItsBytesAndLowersOnlyLetters) {
   EXPECT_EQ(title, Gbk(u8"碩河ａｂｃ αβγ дж ⅳ"));
 }
 
-TEST(TitleEncodings, Utf8FileGivesItsBytesUnchangedWhereTheCodePageCannotReadThem) {
-  ScratchFolder dir;
-  const std::string utf8_title = u8"第一章 Ünïcode";
-  WriteFile(dir / "c.htm", "<title>" + utf8_title + "</title>");
+// The chapter files under tests/book/encodings, written as editors and browsers write them.
+struct EncodedChapter {
+  const char* file;
+  const char* title;  // UTF-8; the entry name is its GBK form
+};
+
+const EncodedChapter kEncodedChapters[] = {
+    {"01-utf8-bom.htm", u8"第一章 春天"},
+    {"02-utf8-meta-charset.htm", u8"第二章 夏天"},
+    {"03-utf8-http-equiv.htm", u8"第三章 秋天"},
+    {"04-utf8-xml.htm", u8"第四章 冬天"},
+    {"05-utf8-undeclared.txt", u8"第五章 无声明"},
+    {"06-utf16le.txt", u8"第六章 小端 unicode"},
+    {"07-utf16be.txt", u8"第七章 大端"},
+    {"08-gbk-gb2312.htm", u8"第八章 国标"},
+    // Its GBK bytes are also the UTF-8 of "的的"; it declares gb2312, so GBK it is.
+    {"09-gbk-looks-utf8.htm", u8"鐨勭殑 09"},
+    {"10-mht-quoted-printable.mht", u8"第十章 网页存档 qp"},
+    {"11-mht-base64.mht", u8"第十一章 base64 存档"},
+    {"12-mht-subject-only.mht", u8"第十二章 只有主题"},
+    {"13-english-utf8.htm", u8"english title in utf-8 – été"},
+    {"14-big5.htm", u8"第十四章 繁體"},
+};
+
+TEST(TitleEncodings, EachFormOfChapterGivesItsTitleInTheCodePage) {
   RecordingPlatform p;
-  std::string title, reason;
-  ASSERT_TRUE(book::ReadChapterTitle(p, dir / "c.htm", title, reason));
-  // Read as GBK the bytes are mostly other Chinese characters, which have no case; what the
-  // code page cannot read stays byte for byte, so nothing is lost or turned into "?".
-  EXPECT_EQ(title.size(), utf8_title.size());
-  EXPECT_EQ(title.find('?'), std::string::npos);
+  for (const EncodedChapter& c : kEncodedChapters) {
+    std::string name, reason;
+    ASSERT_TRUE(book::ChapterEntryName(p, FOLIVANE_SOURCE_DIR "/tests/book/encodings", c.file, name,
+                                       reason))
+        << c.file << ": " << reason;
+    EXPECT_EQ(name, Gbk(c.title)) << c.file;
+  }
+}
+
+TEST(TitleEncodings, WhatTheTextSaysDecides) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string title;  // GBK
+  } cases[] = {
+      {"undeclared UTF-8 that is also GBK by its bytes reads as UTF-8",
+       "<title>\xE7\x9A\x84\xE7\x9A\x84</title>", Gbk(u8"的的")},
+      {"one line of GBK before the title keeps the whole file GBK",
+       Gbk(u8"正文\r\n<title>第一章</title>"), Gbk(u8"第一章")},
+      {"a declaration after the title line comes too late",
+       "<title>\xE7\x9A\x84</title>\r<meta charset=gbk>", Gbk(u8"的")},
+      {"a character the code page lacks becomes ?",
+       "<meta charset=utf-8><title>A\xF0\x9F\x98\x80</title>", "a??"},
+      {"ill-formed bytes in a page said to be UTF-8 become ?",
+       "<meta charset=utf-8><title>x\xFFy</title>", "x?y"},
+      {"UTF-16 keeps the line rules: the first line holding the marker, up to its end",
+       std::string("\xFF\xFE<\0t\0i\0t\0l\0e\0>\0A\0\n\0B\0\r\0\n\0x\0", 26), "a\nb"},
+      {"a .mht name alone does not make a web archive", "<title>Plain</title>", "plain"},
+  };
+  ScratchFolder dir;
+  RecordingPlatform p;
+  for (const Case& c : cases) {
+    WriteFile(dir / "c.mht", c.bytes);
+    std::string title, reason;
+    ASSERT_TRUE(book::ReadChapterTitle(p, dir / "c.mht", title, reason)) << c.what;
+    EXPECT_EQ(title, c.title) << c.what;
+  }
 }
 
 TEST(TitleEncodings, UnreadableChapterIsAFailureWithAReason) {

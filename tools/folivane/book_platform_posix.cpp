@@ -34,6 +34,8 @@ bool PosixBookPlatform::IsAnsiLeadByte(unsigned char byte) const {
   return text::IsLeadByte(kAnsiCodePage, byte);
 }
 
+unsigned PosixBookPlatform::AnsiCodePage() const { return kAnsiCodePage; }
+
 std::FILE* PosixBookPlatform::OpenFile(const std::string& path, const char* mode) const {
   return std::fopen(path.c_str(), mode);
 }

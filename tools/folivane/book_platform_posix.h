@@ -15,6 +15,7 @@ class PosixBookPlatform : public book::BookPlatform {
   bool ToAnsiStrict(const std::string& utf8, std::string& ansi) const override;
   bool FromAnsiStrict(const std::string& ansi, std::string& utf8) const override;
   bool IsAnsiLeadByte(unsigned char byte) const override;
+  unsigned AnsiCodePage() const override;
   std::FILE* OpenFile(const std::string& path, const char* mode) const override;
 
   void ShowMessage(const std::string& text, const std::string& title) override;

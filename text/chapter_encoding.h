@@ -1,0 +1,69 @@
+// What a chapter's own bytes say about their encoding: a byte-order mark, a declared charset,
+// or UTF-8 recognised by its form. The book's title reader and the compiler's link scan decide
+// with this one code, so that titles and links agree on what a page is.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace text {
+
+enum class Encoding {
+  kAnsi,      // nothing said otherwise: the system's ANSI code page, as always
+  kUtf8,      // a UTF-8 byte-order mark, a declaration, or text that is UTF-8 by its form
+  kUtf16Le,   // a UTF-16 byte-order mark: FF FE
+  kUtf16Be,   //                           FE FF
+  kCodePage,  // a declared charset of another code page (big5 on a GBK system, say)
+};
+
+struct ChapterEncoding {
+  Encoding encoding = Encoding::kAnsi;
+  unsigned code_page = 0;  // for kCodePage
+};
+
+// The length of a byte-order mark at the start of `head` (0 when none) and what it marks.
+std::size_t ByteOrderMark(std::string_view head, Encoding* encoding);
+
+// The Windows code page a charset label names ("GB2312" -> 936, "utf-8" -> 65001), for the
+// labels whose text both platforms decode; 0 for a label we cannot read. As browsers do, the
+// Latin-1 and ASCII labels mean windows-1252, and UTF-16 declared inside 8-bit text means
+// UTF-8.
+unsigned CodePageForCharset(std::string_view label);
+
+// The encoding decided for a charset label within a system whose ANSI code page is
+// `ansi_code_page`: UTF-8, ANSI when the label names the system's own code page, another
+// code page, or nothing (`*known` false) when we cannot read it.
+ChapterEncoding EncodingForCharset(std::string_view label, unsigned ansi_code_page, bool* known);
+
+// Looks at 8-bit text piece by piece, in file order, for what decides its encoding: the first
+// charset declared in a <meta> tag (charset=..., or content="text/html; charset=...") or in
+// an XML declaration (encoding=...), in any case, quoted or not; and whether all the text is
+// well-formed UTF-8 with at least one multi-byte character. A tag may span pieces.
+class CharsetSniffer {
+ public:
+  void Feed(std::string_view piece);
+
+  // The declared label, empty when none has been seen.
+  const std::string& declared() const { return declared_; }
+  bool LooksLikeUtf8() const { return utf8_valid_ && utf8_multibyte_; }
+
+  // Declared charset first (when we can read it), otherwise UTF-8 by its form, otherwise ANSI.
+  ChapterEncoding Decide(unsigned ansi_code_page) const;
+
+ private:
+  void FindDeclaration(std::string_view text);
+
+  std::string declared_;
+  std::string open_tag_;    // the start of a <meta or <?xml tag not yet closed
+  std::string utf8_carry_;  // a multi-byte character cut at the end of the last piece
+  bool utf8_valid_ = true;
+  bool utf8_multibyte_ = false;
+};
+
+// The encoding of a whole page held in memory, as the compiler sees it: the byte-order mark,
+// otherwise what the sniffer finds in its first `head_size` bytes.
+ChapterEncoding DecidePageEncoding(std::string_view page, std::size_t head_size,
+                                   unsigned ansi_code_page);
+
+}  // namespace text
