@@ -206,13 +206,12 @@ bool FindTitle(const BookPlatform& platform, ChapterBytes& bytes, const std::str
   bool declared_known = false;
   const text::ChapterEncoding from_declared =
       text::EncodingForCharset(declared, platform.AnsiCodePage(), &declared_known);
-  text::CharsetSniffer sniffer;
+  text::CharsetSniffer sniffer(platform.AnsiCodePage());
   std::string line;
   while (ReadLine(bytes, line)) {
     if (!declared_known) sniffer.Feed(line);
     if (!MayHoldTitle(line)) continue;
-    const text::ChapterEncoding encoding =
-        declared_known ? from_declared : sniffer.Decide(platform.AnsiCodePage());
+    const text::ChapterEncoding encoding = declared_known ? from_declared : sniffer.Decide();
     if (TitleInLine(platform, line, encoding, title)) return true;
   }
   return false;

@@ -404,7 +404,9 @@ void Compiler::CollectNamedFiles() {
 // the book is still written, and the reader finds a blank page behind such a link.
 void Compiler::AddReferences(const std::string& page_name, const PageScan& scan,
                              std::string_view page) {
-  const bool utf8_page = scan.utf8_charset;
+  // UTF-8, or UTF-16 scanned as UTF-8.
+  const bool utf8_page = scan.encoding.encoding != text::Encoding::kAnsi &&
+                         scan.encoding.encoding != text::Encoding::kCodePage;
   std::vector<std::pair<size_t, const std::string*>> missing;  // offset in the page, reference
   for (size_t r = 0; r < scan.references.size(); ++r) {
     const std::string& ref = scan.references[r];
@@ -464,17 +466,25 @@ void Compiler::StreamOne(size_t index) {
     encoder_->Write(reinterpret_cast<const std::uint8_t*>(buffer_.data()), buffer_.size());
     entry.length = buffer_.size();
     const bool page = IsPage(name);
-    PageScan scan = ScanPage(buffer_, page ? kTitleSearchBytes : 0);
-    AddReferences(name, scan, buffer_);
+    PageScan scan = ScanPage(buffer_, page ? kTitleSearchBytes : 0, project_.code_page);
+    const text::Encoding encoding = scan.encoding.encoding;
+    AddReferences(name, scan, scan.converted.empty() ? std::string_view(buffer_) : scan.converted);
     if (page) {
-      std::string title = DecodeTitleReferences(scan.title, project_.code_page, scan.utf8_charset);
-      if (scan.utf8_charset && !text::IsAscii(title)) {
+      // In UTF-8 from here on unless the page is in the project's own code page.
+      std::string title = scan.title;
+      std::string utf8;
+      if (encoding == text::Encoding::kCodePage && !text::IsAscii(title)) {
+        title = text::DecodeCodePage(scan.encoding.code_page, title, &utf8) ? utf8 : std::string();
+      }
+      const bool utf8_title = encoding != text::Encoding::kAnsi;
+      title = DecodeTitleReferences(title, project_.code_page, utf8_title);
+      if (utf8_title && !text::IsAscii(title)) {
         std::string converted;
         title =
             text::EncodeCodePage(project_.code_page, title, &converted) ? converted : std::string();
       }
       if (search_) {
-        const bool utf8 = scan.utf8_charset || buffer_.compare(0, 3, "\xEF\xBB\xBF") == 0;
+        const bool utf8 = encoding == text::Encoding::kUtf8;
         PageText text = ExtractPageText(buffer_, utf8, project_.code_page);
         search_->AddPage(static_cast<std::uint32_t>(topics_.size()), text.title, text.body);
       }

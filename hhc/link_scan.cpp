@@ -5,6 +5,7 @@
 
 #include "hhc/sitemap.h"
 #include "text/ascii.h"
+#include "text/chapter_encoding.h"
 
 namespace chm {
 namespace {
@@ -73,9 +74,8 @@ std::string TitleAt(std::string_view head, size_t open) {
 
 // What a byte may begin, for the one pass over a page. The words never overlap themselves, so
 // looking at every position finds each occurrence exactly once.
-enum Trigger : std::uint8_t { kNothing, kSrc, kHref, kBackground, kUrl, kCharset, kTitle };
-constexpr std::string_view kWords[] = {"",     "src",      "href",  "background",
-                                       "url(", "charset=", "<title"};
+enum Trigger : std::uint8_t { kNothing, kSrc, kHref, kBackground, kUrl, kTitle };
+constexpr std::string_view kWords[] = {"", "src", "href", "background", "url(", "<title"};
 constexpr int kAttributeKinds = 4;  // src, href, background, url(: the order of the results
 
 struct TriggerTable {
@@ -91,11 +91,6 @@ struct TriggerTable {
 };
 constexpr TriggerTable kTriggers;
 
-bool DeclaresUtf8(std::string_view head, size_t value) {
-  if (value < head.size() && head[value] == '"') ++value;
-  return text::StartsWithNoCase(head.substr(std::min(value, head.size())), "utf-8");
-}
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -103,9 +98,8 @@ int HexValue(char c) {
   return -1;
 }
 
-}  // namespace
-
-PageScan ScanPage(std::string_view page, size_t head_size) {
+// The one pass over a page's bytes for its references and title.
+PageScan ScanMarkup(std::string_view page, size_t head_size) {
   PageScan scan;
   const std::string_view head = page.substr(0, head_size);
   std::vector<std::string> found[kAttributeKinds];
@@ -117,7 +111,7 @@ PageScan ScanPage(std::string_view page, size_t head_size) {
     const std::uint8_t t = kTriggers.of[static_cast<unsigned char>(page[i])];
     if (t == kNothing || (t == kTitle && title_open != std::string_view::npos)) continue;
     const std::string_view word = kWords[t];
-    const std::string_view within = t >= kCharset ? head : page;
+    const std::string_view within = t == kTitle ? head : page;
     if (i + word.size() > within.size() ||
         !text::EqualsNoCase(within.substr(i, word.size()), word)) {
       continue;
@@ -129,9 +123,6 @@ PageScan ScanPage(std::string_view page, size_t head_size) {
           found[t - kSrc].push_back(std::move(value));
           found_at[t - kSrc].push_back(i);
         }
-        break;
-      case kCharset:
-        if (DeclaresUtf8(head, after)) scan.utf8_charset = true;
         break;
       case kTitle:
         if (title_open == std::string_view::npos) title_open = i;
@@ -150,6 +141,28 @@ PageScan ScanPage(std::string_view page, size_t head_size) {
     scan.offsets.insert(scan.offsets.end(), found_at[k].begin(), found_at[k].end());
   }
   if (title_open != std::string_view::npos) scan.title = TitleAt(head, title_open);
+  return scan;
+}
+
+}  // namespace
+
+PageScan ScanPage(std::string_view page, size_t head_size, unsigned code_page) {
+  text::Encoding marked;
+  const size_t mark = text::ByteOrderMark(page, &marked);
+  if (mark > 0 && marked != text::Encoding::kUtf8) {
+    // UTF-16 is scanned as UTF-8, the head as far as the same characters reach.
+    const bool big_endian = marked == text::Encoding::kUtf16Be;
+    std::string utf8 = text::Utf16BytesToUtf8(page.substr(mark), big_endian);
+    const size_t head_units = (std::min(head_size, page.size()) - std::min(head_size, mark)) / 2;
+    const size_t utf8_head =
+        text::Utf16BytesToUtf8(page.substr(mark, head_units * 2), big_endian).size();
+    PageScan scan = ScanMarkup(utf8, utf8_head);
+    scan.encoding = {marked, 0};
+    scan.converted = std::move(utf8);
+    return scan;
+  }
+  PageScan scan = ScanMarkup(page, head_size);
+  scan.encoding = text::DecidePageEncoding(page, head_size, code_page);
   return scan;
 }
 
@@ -181,10 +194,10 @@ std::vector<LinkPlace> PlacesAt(std::string_view page,
 }
 
 std::vector<std::string> FindReferences(std::string_view page) {
-  return ScanPage(page, 0).references;
+  return ScanMarkup(page, 0).references;
 }
 
-std::string FindPageTitle(std::string_view page) { return ScanPage(page, page.size()).title; }
+std::string FindPageTitle(std::string_view page) { return ScanMarkup(page, page.size()).title; }
 
 bool NormaliseRelativePath(std::string_view path, std::string* out) {
   if (path.empty() || path[0] == '/' || path[0] == '\\') return false;

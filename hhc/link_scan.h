@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/chapter_encoding.h"
+
 namespace chm {
 
 // What one pass over a stored page or style sheet finds.
@@ -16,11 +18,15 @@ struct PageScan {
   // Where each reference's attribute name (or "url(") begins in the page, in the same order.
   std::vector<size_t> offsets;
   // Looked for in the first `head_size` bytes only: the text of the <title> element (bytes as
-  // in the page, empty if none), and whether a charset=utf-8 declaration appears.
+  // in the page, empty if none), and the page's encoding as the book's title reader decides
+  // it: a byte-order mark, a declared charset, UTF-8 by its form, or the ANSI code page
+  // `code_page`. A UTF-16 page is scanned as UTF-8: its references and title come back in UTF-8.
   std::string title;
-  bool utf8_charset = false;
+  text::ChapterEncoding encoding;
+  // A UTF-16 page in UTF-8, which the references' offsets count in; empty for other pages.
+  std::string converted;
 };
-PageScan ScanPage(std::string_view page, size_t head_size);
+PageScan ScanPage(std::string_view page, size_t head_size, unsigned code_page);
 
 // Where a reference found by ScanPage lies in its page.
 struct LinkPlace {

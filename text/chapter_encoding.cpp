@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "text/ascii.h"
+#include "text/codepage.h"
 #include "text/utf.h"
 
 namespace text {
@@ -165,11 +166,22 @@ void CharsetSniffer::Feed(std::string_view piece) {
   const std::size_t tail = UnfinishedTail(text);
   utf8_carry_ = text.substr(text.size() - tail);
   text.resize(text.size() - tail);
-  if (!IsValidUtf8(text)) {
-    utf8_valid_ = false;
-  } else if (!utf8_multibyte_ && !IsAscii(text)) {
-    utf8_multibyte_ = true;
+  if (IsAscii(text)) return;
+  utf8_valid_ = IsValidUtf8(text) && FitsAnsiCodePage(text);
+  utf8_multibyte_ = true;
+}
+
+bool CharsetSniffer::FitsAnsiCodePage(std::string_view utf8) const {
+  std::string bytes;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t start = i;
+    char32_t c;
+    DecodeUtf8(utf8, &i, &c);
+    if (c >= 0x80 && c <= 0x7FF &&
+        !EncodeCodePage(ansi_code_page_, utf8.substr(start, i - start), &bytes))
+      return false;
   }
+  return true;
 }
 
 void CharsetSniffer::FindDeclaration(std::string_view piece) {
@@ -193,22 +205,33 @@ void CharsetSniffer::FindDeclaration(std::string_view piece) {
   }
 }
 
-ChapterEncoding CharsetSniffer::Decide(unsigned ansi_code_page) const {
+ChapterEncoding CharsetSniffer::Decide() const {
   if (!declared_.empty()) {
     bool known;
-    ChapterEncoding declared = EncodingForCharset(declared_, ansi_code_page, &known);
+    ChapterEncoding declared = EncodingForCharset(declared_, ansi_code_page_, &known);
     if (known) return declared;
   }
   return {LooksLikeUtf8() ? Encoding::kUtf8 : Encoding::kAnsi, 0};
+}
+
+std::string Utf16BytesToUtf8(std::string_view bytes, bool big_endian) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const unsigned a = static_cast<unsigned char>(bytes[2 * i]);
+    const unsigned b = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(big_endian ? (a << 8) | b : (b << 8) | a);
+  }
+  if (bytes.size() % 2) units.push_back(static_cast<char16_t>(kReplacementCharacter));
+  return Utf16ToUtf8(units);
 }
 
 ChapterEncoding DecidePageEncoding(std::string_view page, std::size_t head_size,
                                    unsigned ansi_code_page) {
   Encoding marked;
   if (ByteOrderMark(page, &marked) > 0) return {marked, 0};
-  CharsetSniffer sniffer;
+  CharsetSniffer sniffer(ansi_code_page);
   sniffer.Feed(page.substr(0, std::min(head_size, page.size())));
-  return sniffer.Decide(ansi_code_page);
+  return sniffer.Decide();
 }
 
 }  // namespace text

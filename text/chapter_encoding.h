@@ -40,8 +40,16 @@ ChapterEncoding EncodingForCharset(std::string_view label, unsigned ansi_code_pa
 // charset declared in a <meta> tag (charset=..., or content="text/html; charset=...") or in
 // an XML declaration (encoding=...), in any case, quoted or not; and whether all the text is
 // well-formed UTF-8 with at least one multi-byte character. A tag may span pieces.
+//
+// Text in a double-byte code page is often well-formed UTF-8 by chance when it is short: GBK's
+// 图 is CD BC, which UTF-8 reads as the combining mark U+033C. Such a chance reading gives
+// characters of two UTF-8 bytes (U+0080 to U+07FF) that the ANSI code page lacks; text that
+// holds one is not taken for UTF-8. Real UTF-8 text in these languages has none, since the
+// code pages carry the Latin, Greek and Cyrillic letters it might hold.
 class CharsetSniffer {
  public:
+  explicit CharsetSniffer(unsigned ansi_code_page) : ansi_code_page_(ansi_code_page) {}
+
   void Feed(std::string_view piece);
 
   // The declared label, empty when none has been seen.
@@ -49,17 +57,22 @@ class CharsetSniffer {
   bool LooksLikeUtf8() const { return utf8_valid_ && utf8_multibyte_; }
 
   // Declared charset first (when we can read it), otherwise UTF-8 by its form, otherwise ANSI.
-  ChapterEncoding Decide(unsigned ansi_code_page) const;
+  ChapterEncoding Decide() const;
 
  private:
   void FindDeclaration(std::string_view text);
+  bool FitsAnsiCodePage(std::string_view utf8) const;
 
+  unsigned ansi_code_page_;
   std::string declared_;
   std::string open_tag_;    // the start of a <meta or <?xml tag not yet closed
   std::string utf8_carry_;  // a multi-byte character cut at the end of the last piece
   bool utf8_valid_ = true;
   bool utf8_multibyte_ = false;
 };
+
+// UTF-16 bytes without their mark as UTF-8; a lone surrogate or a last odd byte becomes U+FFFD.
+std::string Utf16BytesToUtf8(std::string_view bytes, bool big_endian);
 
 // The encoding of a whole page held in memory, as the compiler sees it: the byte-order mark,
 // otherwise what the sniffer finds in its first `head_size` bytes.

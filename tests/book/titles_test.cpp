@@ -107,6 +107,8 @@ TEST(TitleEncodings, WhatTheTextSaysDecides) {
   } cases[] = {
       {"undeclared UTF-8 that is also GBK by its bytes reads as UTF-8",
        "<title>\xE7\x9A\x84\xE7\x9A\x84</title>", Gbk(u8"的的")},
+      {"a short GBK title that is UTF-8 by chance stays GBK", Gbk(u8"<title>图</title>"),
+       Gbk(u8"图")},
       {"one line of GBK before the title keeps the whole file GBK",
        Gbk(u8"正文\r\n<title>第一章</title>"), Gbk(u8"第一章")},
       {"a declaration after the title line comes too late",

@@ -68,8 +68,6 @@ SlowScan ScanSlowly(std::string_view page, size_t head_size) {
     }
   }
   std::string_view head = page.substr(0, head_size);
-  out.utf8 = text::FindNoCase(head, "charset=utf-8") != std::string_view::npos ||
-             text::FindNoCase(head, "charset=\"utf-8") != std::string_view::npos;
   size_t open = text::FindNoCase(head, "<title");
   size_t gt = open == std::string_view::npos ? open : head.find('>', open);
   size_t close = gt == std::string_view::npos ? gt : text::FindNoCase(head, "</title", gt + 1);
@@ -82,46 +80,68 @@ SlowScan ScanSlowly(std::string_view page, size_t head_size) {
 }
 
 void ExpectSameAsSlowScan(const std::string& page, size_t head_size) {
-  const PageScan fast = ScanPage(page, head_size);
+  const PageScan fast = ScanPage(page, head_size, 936);
   const SlowScan slow = ScanSlowly(page, head_size);
   EXPECT_EQ(fast.references, slow.refs) << page;
   EXPECT_EQ(fast.offsets, slow.at) << page;
   EXPECT_EQ(fast.title, slow.title) << page;
-  EXPECT_EQ(fast.utf8_charset, slow.utf8) << page;
 }
 
 TEST(PageScan, UppercaseNamesBlanksAroundEqualsAndQuotedUrlsAreFound) {
   const PageScan scan = ScanPage(
       "<IMG\r\nSRC\t=\n'a b.png'><A\tHREF=b.htm>x</A><TD BACKGROUND =\"c.gif\">"
       "<p style=\"x: URL( \t\"d e.jpg\" )\">",
-      0);
+      0, 936);
   EXPECT_EQ(scan.references, (Refs{"a b.png", "b.htm", "c.gif", "d e.jpg"}));
 }
 
 TEST(PageScan, WordsEndingLongerNamesOrCutByTheEndOfThePageAreNotLinks) {
-  EXPECT_EQ(ScanPage("<img data-src=a.png x_href=b.htm my-background=c.gif>", 0).references,
+  EXPECT_EQ(ScanPage("<img data-src=a.png x_href=b.htm my-background=c.gif>", 0, 936).references,
             Refs{});
   for (const char* cut : {"<img src", "<img src=", "<img src =  ", "<img src=\"a.png", "url(",
                           "url( a.png", "<a hre", "s", "u"}) {
-    EXPECT_EQ(ScanPage(cut, 0).references, Refs{}) << cut;
+    EXPECT_EQ(ScanPage(cut, 0, 936).references, Refs{}) << cut;
   }
-  EXPECT_EQ(ScanPage("<img src=a.png", 0).references, Refs{"a.png"});
+  EXPECT_EQ(ScanPage("<img src=a.png", 0, 936).references, Refs{"a.png"});
 }
 
 TEST(PageScan, TitleAndCharsetAreLookedForOnlyInTheHead) {
   const std::string page = "<meta charset=\"UTF-8\"><TITLE>Head</TITLE>";
-  PageScan scan = ScanPage(page, page.size());
+  auto encoding = [](const std::string& p, size_t head) {
+    return ScanPage(p, head, 936).encoding.encoding;
+  };
+  PageScan scan = ScanPage(page, page.size(), 936);
   EXPECT_EQ(scan.title, "Head");
-  EXPECT_TRUE(scan.utf8_charset);
-  scan = ScanPage(page, page.size() - 2);  // the closing tag crosses the limit
+  EXPECT_EQ(scan.encoding.encoding, text::Encoding::kUtf8);
+  scan = ScanPage(page, page.size() - 2, 936);  // the closing tag crosses the limit
   EXPECT_EQ(scan.title, "");
-  EXPECT_TRUE(scan.utf8_charset);
-  scan = ScanPage(page, page.find("UTF-8") + 4);  // so does the charset's value
-  EXPECT_FALSE(scan.utf8_charset);
-  EXPECT_EQ(ScanPage("<title>a</title><title>b</title>", 100).title, "a");
-  EXPECT_EQ(ScanPage("<title>x", 100).title, "");
-  EXPECT_EQ(ScanPage("<title>x</title>", 0).title, "");
-  EXPECT_FALSE(ScanPage("charset=utf-8", 0).utf8_charset);
+  EXPECT_EQ(scan.encoding.encoding, text::Encoding::kUtf8);
+  EXPECT_EQ(encoding(page, page.find("UTF-8") + 4), text::Encoding::kAnsi);  // so does the value
+  EXPECT_EQ(ScanPage("<title>a</title><title>b</title>", 100, 936).title, "a");
+  EXPECT_EQ(ScanPage("<title>x", 100, 936).title, "");
+  EXPECT_EQ(ScanPage("<title>x</title>", 0, 936).title, "");
+  EXPECT_EQ(encoding("<meta charset=utf-8>", 0), text::Encoding::kAnsi);
+}
+
+// The page's encoding comes from the same code as the book's chapter titles.
+TEST(PageScan, EncodingIsDecidedAsForChapterTitles) {
+  auto encoding = [](const std::string& p) { return ScanPage(p, p.size(), 936).encoding; };
+  EXPECT_EQ(encoding("<title>\xE7\xAC\xAC</title>").encoding, text::Encoding::kUtf8);
+  EXPECT_EQ(encoding("<meta charset=gb2312><title>\xE7\xAC\xAC</title>").encoding,
+            text::Encoding::kAnsi);
+  EXPECT_EQ(encoding("<?xml version='1.0' encoding='big5'?>").code_page, 950u);
+  EXPECT_EQ(encoding("\xEF\xBB\xBF<title>x</title>").encoding, text::Encoding::kUtf8);
+  // UTF-16 is scanned as UTF-8: its links and title come back readable.
+  const std::string utf16 =
+      std::string("\xFF\xFE", 2) + std::string(
+                                       "<\0t\0i\0t\0l\0e\0>\0\x2C\x7B<\0/\0t\0i\0t\0l\0e\0>\0"
+                                       "<\0a\0 \0h\0r\0e\0f\0=\0b\0.\0h\0t\0m\0>\0",
+                                       60);
+  const PageScan scan = ScanPage(utf16, utf16.size(), 936);
+  EXPECT_EQ(scan.encoding.encoding, text::Encoding::kUtf16Le);
+  EXPECT_EQ(scan.title, u8"第");
+  EXPECT_EQ(scan.references, Refs{"b.htm"});
+  EXPECT_EQ(ScanPage(utf16, 18, 936).title, "") << "the head ends inside the title";
 }
 
 // Random soups of the words the scan reacts to, in every case, with the separators that

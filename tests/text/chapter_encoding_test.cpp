@@ -63,6 +63,12 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"GBK bytes are not UTF-8", "<title>\xB5\xDA\xD2\xBB</title>", Encoding::kAnsi},
         EncodingCase{"one ill-formed byte after good UTF-8 makes it ANSI", "\xE4\xB8\x80 \xB5\xDA",
                      Encoding::kAnsi},
+        EncodingCase{"GBK that is UTF-8 by chance: U+033C is no GBK character",
+                     "<img src=\"\xCD\xBC.png\">", Encoding::kAnsi},
+        EncodingCase{"UTF-8 by form with Latin and Greek letters GBK has",
+                     "\xC3\xA9\xCE\xB1\xE4\xB8\x80", Encoding::kUtf8},
+        EncodingCase{"UTF-8 by form with an emoji GBK lacks", "\xF0\x9F\x98\x80\xE4\xB8\x80",
+                     Encoding::kUtf8},
         EncodingCase{"an overlong form is not UTF-8", "\xC0\xAF\xE4\xB8\x80", Encoding::kAnsi}));
 
 TEST(PageEncoding, ACharacterCutAtTheEndOfTheHeadIsNotHeldAgainstIt) {
@@ -72,13 +78,13 @@ TEST(PageEncoding, ACharacterCutAtTheEndOfTheHeadIsNotHeldAgainstIt) {
 }
 
 TEST(CharsetSniffer, FindsATagAndACharacterSplitAcrossPieces) {
-  text::CharsetSniffer sniffer;
+  text::CharsetSniffer sniffer(950);
   sniffer.Feed("<html><meta http-equiv=\"Content-Type\"");
   sniffer.Feed(" content=\"text/html; charset=big5\"> \xE4");
   sniffer.Feed("\xB8\x80");
   EXPECT_EQ(sniffer.declared(), "big5");
   EXPECT_TRUE(sniffer.LooksLikeUtf8());
-  EXPECT_EQ(sniffer.Decide(950).encoding, Encoding::kAnsi);
+  EXPECT_EQ(sniffer.Decide().encoding, Encoding::kAnsi);
 }
 
 TEST(CharsetLabels, NameTheCodePagesBothPlatformsRead) {

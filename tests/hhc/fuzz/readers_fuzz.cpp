@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const chm::CompileFailure&) {
   }
   // A head limit inside the text, so that words cut by it are tried too.
-  const chm::PageScan scan = chm::ScanPage(text, size / 2 + size % 7);
+  const chm::PageScan scan = chm::ScanPage(text, size / 2 + size % 7, 936);
   for (const std::string& ref : scan.references) {
     std::string name;
     chm::ResolveReference("dir/page.htm", ref, &name);
