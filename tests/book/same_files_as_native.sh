@@ -15,8 +15,10 @@ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 gbk() { iconv -f UTF-8 -t GBK; }
 
 # Folders that exercise the title rules, names and encodings.
-mkdir "$work/sample" "$work/titles" "$work/names" "$work/empty"
+mkdir "$work/sample" "$work/titles" "$work/names" "$work/order" "$work/encodings" "$work/empty"
 cp -r "$sample/." "$work/sample/"
+# Chapters in UTF-8, UTF-16, GBK, Big5 and web archives, as editors and browsers write them.
+cp -r "$(dirname "$0")/encodings/." "$work/encodings/"
 t=$work/titles
 printf '<HTML>\r\n<TITLE>Upper Case Title</TITLE>\r\n' > "$t/01.htm"
 printf '<title>spans\r\nlines</title>' > "$t/02.htm"
@@ -35,11 +37,17 @@ for f in '第一章.htm' 'b c.HTM' 'A&B.txt' 'Zed.mht' 'zed.htm' '序言 01.html
   printf '<title>%s</title>' "$f" | gbk > "$n/$f"
 done
 
+o=$work/order
+for f in '第1章.txt' '第2章.txt' '第10章.txt' '第０３章.txt' '第十一章.htm' '第二十章.htm' \
+         '第一百零一章.htm' '第01章.txt' 'a10.htm' 'a9.htm' 'A-1.htm' '万一.txt'; do
+  printf 'x' > "$o/$f"
+done
+
 # A name the code page cannot carry: both builds write "??" for the character.
 printf 'no title' > "$n/smile 😀.htm"
 
 status=0
-for folder in sample titles names empty; do
+for folder in sample titles names order encodings empty; do
   cp -r "$work/$folder" "$work/$folder-native"
   cp -r "$work/$folder" "$work/$folder-windows"
   set +e
