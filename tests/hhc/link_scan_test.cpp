@@ -181,7 +181,7 @@ TEST(PageScan, PlacesOfReferencesGiveTheirLinesAndWhetherTheyAreMarkup) {
   const std::string page =
       "<p>write &lt;img src=\"a.png\"&gt;</p>\r\n<IMG\nSRC=b.png><STYLE>\n"
       "p { background: url(c.png) }</Style> url(d.png)\n<p style=\"x: url(e.png)\">";
-  const PageScan scan = ScanPage(page, 0);
+  const PageScan scan = ScanPage(page, 0, 936);
   ASSERT_EQ(scan.references, (Refs{"a.png", "b.png", "c.png", "d.png", "e.png"}));
   std::vector<size_t> at = scan.offsets;
   std::sort(at.begin(), at.end());
