@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "app/app_text.h"
@@ -25,11 +26,23 @@ constexpr wchar_t kFontFace[] = L"SimSun";
 constexpr int kHelpPictureWidth = 42;
 constexpr int kHelpPictureHeight = 17;
 
-// Instance data of Form1, kept on the window from WM_NCCREATE to WM_NCDESTROY.
+// Owners of the window's font, picture and cursor: freed with the instance data.
+struct DeleteFont {
+  void operator()(HFONT font) const { DeleteObject(font); }
+};
+struct DestroyIconHandle {
+  void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+struct DestroyCursorHandle {
+  void operator()(HCURSOR cursor) const { DestroyCursor(cursor); }
+};
+
+// Instance data of Form1, kept on the window from WM_NCCREATE to WM_NCDESTROY, when the
+// controls that use the font and the picture are gone.
 struct Form1Data {
-  HFONT font = nullptr;
-  HICON help_picture = nullptr;
-  HCURSOR pointing_hand = nullptr;
+  std::unique_ptr<std::remove_pointer_t<HFONT>, DeleteFont> font;
+  std::unique_ptr<std::remove_pointer_t<HICON>, DestroyIconHandle> help_picture;
+  std::unique_ptr<std::remove_pointer_t<HCURSOR>, DestroyCursorHandle> pointing_hand;
   std::wstring chapter_folder;
 };
 
@@ -51,10 +64,10 @@ void CreateControls(HWND form, Form1Data& data) {
         layout.ex_style, layout.window_class, layout.text, layout.style, TwipsToPixels(layout.left),
         TwipsToPixels(layout.top), TwipsToPixels(layout.width), TwipsToPixels(layout.height), form,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(data.font), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(data.font.get()), FALSE);
   }
   SendMessageW(Control(form, kImage1Id), STM_SETIMAGE, IMAGE_ICON,
-               reinterpret_cast<LPARAM>(data.help_picture));
+               reinterpret_cast<LPARAM>(data.help_picture.get()));
 }
 
 // --- handlers -------------------------------------------------------------------------------
@@ -82,25 +95,22 @@ void Image1Click(HWND form) { ShowPlainMessage(form, kHelpText, kHelpTitle); }
 bool OnNcCreate(HWND form) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
   auto data = std::make_unique<Form1Data>();
-  data->font = CreateFontW(kFontHeightPixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, kFontFace);
-  data->help_picture =
+  data->font.reset(CreateFontW(kFontHeightPixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                               GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace));
+  data->help_picture.reset(
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FOLIVANE_HELP_PICTURE),
-                                    IMAGE_ICON, kHelpPictureWidth, kHelpPictureHeight, 0));
-  data->pointing_hand = static_cast<HCURSOR>(LoadImageW(
-      instance, MAKEINTRESOURCEW(IDC_FOLIVANE_POINTING_HAND), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
+                                    IMAGE_ICON, kHelpPictureWidth, kHelpPictureHeight, 0)));
+  data->pointing_hand.reset(static_cast<HCURSOR>(LoadImageW(
+      instance, MAKEINTRESOURCEW(IDC_FOLIVANE_POINTING_HAND), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
   SetWindowLongPtrW(form, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data.release()));
   return true;
 }
 
 void OnNcDestroy(HWND form) {
+  // Taking the data back frees it, with its font, picture and cursor.
   std::unique_ptr<Form1Data> data(GetData(form));
   SetWindowLongPtrW(form, GWLP_USERDATA, 0);
-  if (!data) return;
-  DeleteObject(data->font);
-  DestroyIcon(data->help_picture);
-  DestroyCursor(data->pointing_hand);
 }
 
 void OnCommand(HWND form, WPARAM wparam) {
@@ -116,7 +126,7 @@ void OnCommand(HWND form, WPARAM wparam) {
 bool OnSetCursor(HWND form, HWND under) {
   Form1Data* data = GetData(form);
   if (!data || under != Control(form, kImage1Id) || !data->pointing_hand) return false;
-  SetCursor(data->pointing_hand);
+  SetCursor(data->pointing_hand.get());
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "skin/skinner.h"
 
+#include "skin/gdi_handles.h"
 #include "skin/paint/button_faces.h"
 
 namespace {
@@ -20,18 +21,20 @@ BOOL CALLBACK DetachChild(HWND child, LPARAM) {
 }
 
 void AttachCommandButton(HWND window) {
-  HDC windowDc = GetWindowDC(window);
   WindowBox box{};
   GetWindowBox(window, box);
-  for (int state = 0; state < kVisualStateCount; ++state) {
-    HDC face = CreateCompatibleDC(windowDc);
-    HBITMAP bitmap = CreateCompatibleBitmap(windowDc, box.Width, box.Height);
-    SelectObject(face, bitmap);
-    SetSkinProp(window, FaceDcPropName(state), reinterpret_cast<LONG_PTR>(face));
-    SetSkinProp(window, FaceBitmapPropName(state), reinterpret_cast<LONG_PTR>(bitmap));
+  {
+    ScopedWindowDc windowDc(window);
+    // The face DCs and their bitmaps live in the window's properties until DetachCommandButton.
+    for (int state = 0; state < kVisualStateCount; ++state) {
+      HDC face = CreateCompatibleDC(windowDc.get());
+      HBITMAP bitmap = CreateCompatibleBitmap(windowDc.get(), box.Width, box.Height);
+      SelectObject(face, bitmap);
+      SetSkinProp(window, FaceDcPropName(state), reinterpret_cast<LONG_PTR>(face));
+      SetSkinProp(window, FaceBitmapPropName(state), reinterpret_cast<LONG_PTR>(bitmap));
+    }
+    RenderButtonFaces(window);
   }
-  RenderButtonFaces(window);
-  ReleaseDC(window, windowDc);
 
   const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
   if (!KeepsSystemPainting(style)) SendMessageA(window, BM_SETSTYLE, BS_OWNERDRAW, TRUE);

@@ -2,6 +2,7 @@
 
 #include <olectl.h>
 
+#include "skin/gdi_handles.h"
 #include "skin/sprites.h"
 
 namespace {
@@ -45,7 +46,8 @@ int DrawSpritePiece(HDC destination, int x, int y, int width, int height, HDC so
                     int sourceY, int sourceWidth, int sourceHeight, int left, int top, int right,
                     int bottom, std::optional<COLORREF> keyColour) {
   if (width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0) return 0;
-  HDC canvas = CreateCanvas(width, height);
+  ScopedCanvas ownCanvas(width, height);
+  const HDC canvas = ownCanvas.get();
   if (left <= 0 && top <= 0 && right <= 0 && bottom <= 0) {
     StretchBlt(canvas, 0, 0, width, height, source, sourceX + left, sourceY + top,
                sourceWidth - right, sourceHeight - bottom, SRCCOPY);
@@ -59,70 +61,50 @@ int DrawSpritePiece(HDC destination, int x, int y, int width, int height, HDC so
   } else {
     result = BitBlt(destination, x, y, width, height, canvas, 0, 0, SRCCOPY);
   }
-  ReleaseCanvas(canvas);
   return result;
 }
 
 void BlitTransparent(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,
                      int sourceY, COLORREF keyColour, HPALETTE palette) {
-  HDC display = CreateDCA(kDisplayDriver, nullptr, nullptr, nullptr);
-  HPALETTE halftone = nullptr;
-  if (!palette) {
-    halftone = CreateHalftonePalette(display);
-    palette = halftone;
-  }
+  // Declared in the order of making: each DC's selections end before its bitmap is deleted,
+  // and the halftone palette outlives the DCs it is selected into.
+  ScopedDc display(CreateDCA(kDisplayDriver, nullptr, nullptr, nullptr));
+  GdiObject<HPALETTE> halftone(palette ? nullptr : CreateHalftonePalette(display.get()));
+  if (!palette) palette = halftone.get();
   COLORREF key = 0;
   OleTranslateColor(keyColour, palette, &key);
   key &= 0x00FFFFFF;
 
   // What the destination shows now.
-  HDC backDc = CreateCompatibleDC(display);
-  HBITMAP backBitmap = CreateCompatibleBitmap(display, width, height);
-  HGDIOBJ backOldBitmap = SelectObject(backDc, backBitmap);
-  HPALETTE backOldPalette = SelectPalette(backDc, palette, TRUE);
-  RealizePalette(backDc);
-  BitBlt(backDc, 0, 0, width, height, destination, x, y, SRCCOPY);
+  ScopedDc backDc(CreateCompatibleDC(display.get()));
+  GdiObject<HBITMAP> backBitmap(CreateCompatibleBitmap(display.get(), width, height));
+  ScopedSelection backSelection(backDc.get(), backBitmap.get());
+  ScopedPaletteSelection backPalette(backDc.get(), palette, FALSE);
+  BitBlt(backDc.get(), 0, 0, width, height, destination, x, y, SRCCOPY);
 
   // The source, with the source DC's colours.
-  HDC sourceDc = CreateCompatibleDC(display);
-  HBITMAP sourceBitmap = CreateCompatibleBitmap(display, width, height);
-  HGDIOBJ sourceOldBitmap = SelectObject(sourceDc, sourceBitmap);
-  HPALETTE sourceOldPalette = SelectPalette(sourceDc, palette, TRUE);
-  RealizePalette(sourceDc);
-  SetBkColor(sourceDc, GetBkColor(source));
-  SetTextColor(sourceDc, GetTextColor(source));
-  BitBlt(sourceDc, 0, 0, width, height, source, sourceX, sourceY, SRCCOPY);
+  ScopedDc sourceDc(CreateCompatibleDC(display.get()));
+  GdiObject<HBITMAP> sourceBitmap(CreateCompatibleBitmap(display.get(), width, height));
+  ScopedSelection sourceSelection(sourceDc.get(), sourceBitmap.get());
+  ScopedPaletteSelection sourcePalette(sourceDc.get(), palette, TRUE);
+  SetBkColor(sourceDc.get(), GetBkColor(source));
+  SetTextColor(sourceDc.get(), GetTextColor(source));
+  BitBlt(sourceDc.get(), 0, 0, width, height, source, sourceX, sourceY, SRCCOPY);
 
   // A colour-to-monochrome copy turns pixels of the background colour into 1, all others into 0.
-  HDC maskDc = CreateCompatibleDC(display);
-  HBITMAP maskBitmap = CreateBitmap(width, height, 1, 1, nullptr);
-  HGDIOBJ maskOldBitmap = SelectObject(maskDc, maskBitmap);
-  SetBkColor(sourceDc, key);
-  SetTextColor(sourceDc, kWhite);
-  BitBlt(maskDc, 0, 0, width, height, sourceDc, 0, 0, SRCCOPY);
+  ScopedDc maskDc(CreateCompatibleDC(display.get()));
+  GdiObject<HBITMAP> maskBitmap(CreateBitmap(width, height, 1, 1, nullptr));
+  ScopedSelection maskSelection(maskDc.get(), maskBitmap.get());
+  SetBkColor(sourceDc.get(), key);
+  SetTextColor(sourceDc.get(), kWhite);
+  BitBlt(maskDc.get(), 0, 0, width, height, sourceDc.get(), 0, 0, SRCCOPY);
 
   // Monochrome-to-colour copies map 1 to the background colour and 0 to the text colour:
   // key pixels of the source become black, opaque pixels of the background become black.
-  SetTextColor(sourceDc, kBlack);
-  SetBkColor(sourceDc, kWhite);
-  BitBlt(sourceDc, 0, 0, width, height, maskDc, 0, 0, kRopAndNotSource);
-  BitBlt(backDc, 0, 0, width, height, maskDc, 0, 0, SRCAND);
-  BitBlt(backDc, 0, 0, width, height, sourceDc, 0, 0, SRCPAINT);
-  BitBlt(destination, x, y, width, height, backDc, 0, 0, SRCCOPY);
-
-  SelectObject(sourceDc, sourceOldBitmap);
-  DeleteObject(sourceBitmap);
-  SelectPalette(sourceDc, sourceOldPalette, TRUE);
-  RealizePalette(sourceDc);
-  DeleteDC(sourceDc);
-  SelectObject(backDc, backOldBitmap);
-  DeleteObject(backBitmap);
-  SelectPalette(backDc, backOldPalette, FALSE);
-  RealizePalette(backDc);
-  DeleteDC(backDc);
-  SelectObject(maskDc, maskOldBitmap);
-  DeleteObject(maskBitmap);
-  DeleteDC(maskDc);
-  if (halftone) DeleteObject(halftone);
-  DeleteDC(display);
+  SetTextColor(sourceDc.get(), kBlack);
+  SetBkColor(sourceDc.get(), kWhite);
+  BitBlt(sourceDc.get(), 0, 0, width, height, maskDc.get(), 0, 0, kRopAndNotSource);
+  BitBlt(backDc.get(), 0, 0, width, height, maskDc.get(), 0, 0, SRCAND);
+  BitBlt(backDc.get(), 0, 0, width, height, sourceDc.get(), 0, 0, SRCPAINT);
+  BitBlt(destination, x, y, width, height, backDc.get(), 0, 0, SRCCOPY);
 }

@@ -1,5 +1,6 @@
 #include "skin/sprites.h"
 
+#include "skin/gdi_handles.h"
 #include "skin/record.h"
 #include "skin/sprite_table.h"
 
@@ -13,24 +14,17 @@ HDC* const kSkinImages[kSpriteImageCount] = {&SkinImage1, &SkinImage2, &SkinImag
 }  // namespace
 
 HDC CreateCanvas(int width, int height) {
-  HDC display = CreateDCA(kDisplayDriver, nullptr, nullptr, nullptr);
-  if (!display) return nullptr;
-  HDC canvas = CreateCompatibleDC(display);
-  if (!canvas) {
-    DeleteDC(display);
-    return nullptr;
-  }
+  ScopedDc display(CreateDCA(kDisplayDriver, nullptr, nullptr, nullptr));
+  if (!display.get()) return nullptr;
+  ScopedDc canvas(CreateCompatibleDC(display.get()));
+  if (!canvas.get()) return nullptr;
   // Compatible with the display, not with the memory DC: a bitmap compatible with a fresh
   // memory DC would be monochrome.
-  HBITMAP bitmap = CreateCompatibleBitmap(display, width, height);
-  if (!bitmap) {
-    DeleteDC(canvas);
-    DeleteDC(display);
-    return nullptr;
-  }
-  SelectObject(canvas, bitmap);
-  DeleteDC(display);
-  return canvas;
+  GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(display.get(), width, height));
+  if (!bitmap.get()) return nullptr;
+  // The canvas keeps its bitmap selected for its whole life; ReleaseCanvas frees both.
+  SelectObject(canvas.get(), bitmap.release());
+  return canvas.release();
 }
 
 void ReleaseCanvas(HDC canvas) {

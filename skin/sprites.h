@@ -12,6 +12,19 @@ HDC CreateCanvas(int width, int height);
 // Frees the canvas's DC and its bitmap. A 0 canvas is ignored.
 void ReleaseCanvas(HDC canvas);
 
+// A canvas for the length of a scope.
+class ScopedCanvas {
+ public:
+  ScopedCanvas(int width, int height) : canvas_(CreateCanvas(width, height)) {}
+  ~ScopedCanvas() { ReleaseCanvas(canvas_); }
+  ScopedCanvas(const ScopedCanvas&) = delete;
+  ScopedCanvas& operator=(const ScopedCanvas&) = delete;
+  HDC get() const { return canvas_; }
+
+ private:
+  HDC canvas_;
+};
+
 // Makes SkinImage1..SkinImage5 and writes every pixel from the sprite pixel table.
 void BuildSkinImages();
 // Releases the five images and sets their handles back to 0.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "skin/blit.h"
+#include "skin/gdi_handles.h"
 #include "skin/input/timers.h"
 #include "skin/paint/primitives.h"
 #include "skin/record.h"
@@ -36,8 +37,10 @@ void RenderButtonFaces(HWND window) {
   const int captionHeight = box.Height - 2 * kCaptionInset;
   for (int state = 0; state < kVisualStateCount; ++state) {
     HDC face = FaceDc(window, state);
-    // Without a font the DC keeps its default one.
-    HGDIOBJ oldFont = font ? SelectObject(face, font) : nullptr;
+    // Without a font the DC keeps its default one. The face DC lives as long as the button; it
+    // must not keep the application's font selected, or the font could not be deleted while
+    // the button is skinned: the selection ends with each pass.
+    ScopedSelection fontSelection(face, font);
     SetBkMode(face, TRANSPARENT);
     DrawSpritePiece(face, 0, 0, box.Width, box.Height, SkinImage1, 0, kFaceFrameHeight * state,
                     kFaceFrameWidth, kFaceFrameHeight, kFaceBorder, kFaceBorder, kFaceBorder,
@@ -46,9 +49,6 @@ void RenderButtonFaces(HWND window) {
     DrawTextBox(face, caption, kCaptionInset, kCaptionInset, captionWidth, captionHeight,
                 CaptionFormat);
     if (focused) DrawFocusBox(face, kCaptionInset, kCaptionInset, captionWidth, captionHeight);
-    // The face DC lives as long as the button; it must not keep the application's font
-    // selected, or the font could not be deleted while the button is skinned.
-    if (oldFont) SelectObject(face, oldFont);
   }
 }
 
@@ -60,31 +60,32 @@ int PresentButtonFace(HWND window, HDC dc) {
   const int state = static_cast<int>(GetSkinProp(window, kPropOldState));
   const BYTE level = static_cast<BYTE>(GetSkinProp(window, kPropAlphaLevel));
   HDC face = FaceDc(window, state);
-  HDC target = dc ? dc : GetWindowDC(window);
   BLENDFUNCTION blend{AC_SRC_OVER, 0, level, 0};
-  AlphaBlend(target, 0, 0, box.Width, box.Height, face, 0, 0, box.Width, box.Height, blend);
-  if (!dc) ReleaseDC(window, target);
+  if (dc) {
+    AlphaBlend(dc, 0, 0, box.Width, box.Height, face, 0, 0, box.Width, box.Height, blend);
+  } else {
+    ScopedWindowDc windowDc(window);
+    AlphaBlend(windowDc.get(), 0, 0, box.Width, box.Height, face, 0, 0, box.Width, box.Height,
+               blend);
+  }
   return 0;
 }
 
 void ResizeButtonFaces(HWND window) {
-  HDC windowDc = GetWindowDC(window);
+  ScopedWindowDc windowDc(window);
   WindowBox box{};
   GetWindowBox(window, box);
   for (int state = 0; state < kVisualStateCount; ++state) {
     HDC face = FaceDc(window, state);
-    HBITMAP bitmap = CreateCompatibleBitmap(windowDc, box.Width, box.Height);
-    HGDIOBJ replaced = SelectObject(face, bitmap);
-    // Only a bitmap that really was selected out is deleted and replaced in the record.
-    if (replaced) {
-      DeleteObject(replaced);
-      SetSkinProp(window, FaceBitmapPropName(state), reinterpret_cast<LONG_PTR>(bitmap));
-    } else {
-      DeleteObject(bitmap);
+    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(windowDc.get(), box.Width, box.Height));
+    // Only a bitmap that really was selected out is deleted and replaced in the record; the
+    // new one then belongs to the face DC.
+    GdiObject<HGDIOBJ> replaced(SelectObject(face, bitmap.get()));
+    if (replaced.get()) {
+      SetSkinProp(window, FaceBitmapPropName(state), reinterpret_cast<LONG_PTR>(bitmap.release()));
     }
   }
   RenderButtonFaces(window);
-  ReleaseDC(window, windowDc);
   SetWindowRgn(window, CreateButtonRegion(box.Width, box.Height), TRUE);
 }
 
@@ -95,9 +96,7 @@ LRESULT PaintCommandButton(WNDPROC previous, HWND window, UINT message, WPARAM w
   }
   StopFadeTimer(window);
   SetSkinProp(window, kPropAlphaLevel, kOpaque);
-  PAINTSTRUCT paint{};
-  HDC dc = BeginPaint(window, &paint);
-  PresentButtonFace(window, dc);
-  EndPaint(window, &paint);
+  ScopedPaint paint(window);
+  PresentButtonFace(window, paint.get());
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "skin/paint/check_option.h"
 
 #include "skin/blit.h"
+#include "skin/gdi_handles.h"
 #include "skin/paint/primitives.h"
 #include "skin/record.h"
 #include "skin/sprites.h"
@@ -58,8 +59,10 @@ int PaintCheckBox(HWND window, int state, bool force) {
   const LRESULT check = SendMessageA(window, BM_GETCHECK, 0, 0);
 
   // Composed off-screen on white and copied as one square, so the box never flickers.
-  HDC canvas = CreateCanvas(cx, cy);
-  HDC windowDc = GetWindowDC(window);
+  ScopedCanvas ownCanvas(cx, cy);
+  const HDC canvas = ownCanvas.get();
+  ScopedWindowDc ownWindowDc(window);
+  const HDC windowDc = ownWindowDc.get();
   FillBox(canvas, 0, 0, cx, cy, SkinWhite);
   const bool enabled = IsWindowEnabled(window) != FALSE;
   if (enabled) {
@@ -82,9 +85,6 @@ int PaintCheckBox(HWND window, int state, bool force) {
     DrawCentredMark(canvas, cx, cy, enabled ? kIndeterminate : kIndeterminateDisabled);
   }
   BitBlt(windowDc, 0, HalveLength(box.Height - cy), cx, cy, canvas, 0, 0, SRCCOPY);
-
-  ReleaseDC(window, windowDc);
-  ReleaseCanvas(canvas);
   return 1;
 }
 
@@ -98,7 +98,8 @@ int PaintOptionButton(HWND window, int state, bool force) {
   const int cy = GetSystemMetrics(SM_CYMENUCHECK);
   const int top = HalveLength(box.Height - cy);
   const LRESULT check = SendMessageA(window, BM_GETCHECK, 0, 0);
-  HDC dc = GetWindowDC(window);
+  ScopedWindowDc ownDc(window);
+  const HDC dc = ownDc.get();
 
   // No background is drawn first: the key-coloured corners of the circle leave the system's
   // own picture of the control showing.
@@ -119,8 +120,6 @@ int PaintOptionButton(HWND window, int state, bool force) {
     const Piece& dot = enabled ? kOptionDot : kOptionDotDisabled;
     DrawMark(dc, HalveLength(cx - dot.Width), RoundHalfEven((cy - dot.Height) / 2.0 + top), dot);
   }
-
-  ReleaseDC(window, dc);
   return 1;
 }
 

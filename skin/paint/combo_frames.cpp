@@ -1,6 +1,7 @@
 #include "skin/paint/combo_frames.h"
 
 #include "skin/blit.h"
+#include "skin/gdi_handles.h"
 #include "skin/paint/primitives.h"
 #include "skin/record.h"
 #include "skin/sprites.h"
@@ -48,10 +49,9 @@ void FrameWithButton(HWND window) {
   int state = StateOf(window);
   WindowBox box{};
   GetWindowBox(window, box);
-  HDC dc = GetWindowDC(window);
-  DrawOuterFrame(window, dc, box);
-  PaintComboButton(window, dc, state, true);
-  ReleaseDC(window, dc);
+  ScopedWindowDc dc(window);
+  DrawOuterFrame(window, dc.get(), box);
+  PaintComboButton(window, dc.get(), state, true);
 }
 
 }  // namespace
@@ -66,24 +66,27 @@ void PaintComboButton(HWND window, HDC dc, int& state, bool force) {
   GetWindowBox(window, box);
   const int buttonWidth = GetSystemMetrics(SM_CXVSCROLL) + 1;
   const int buttonHeight = box.Height - 2;
-  HDC canvas = CreateCanvas(buttonWidth, buttonHeight);
+  ScopedCanvas canvas(buttonWidth, buttonHeight);
   if (state == kStateHover || state == kStatePressed) {
     const int pieceX = state == kStateHover ? kHoverPieceX : kPressedPieceX;
-    DrawSpritePiece(canvas, 0, 0, buttonWidth, buttonHeight, SkinImage2, pieceX, kButtonPieceY,
-                    kButtonPieceWidth, kButtonPieceHeight, kPieceBorderLeft, kPieceBorderTop,
-                    kPieceBorderRight, kPieceBorderBottom);
+    DrawSpritePiece(canvas.get(), 0, 0, buttonWidth, buttonHeight, SkinImage2, pieceX,
+                    kButtonPieceY, kButtonPieceWidth, kButtonPieceHeight, kPieceBorderLeft,
+                    kPieceBorderTop, kPieceBorderRight, kPieceBorderBottom);
   } else {
-    FillBox(canvas, 0, 0, buttonWidth, buttonHeight, SkinWhite);
+    FillBox(canvas.get(), 0, 0, buttonWidth, buttonHeight, SkinWhite);
   }
   const int arrowY = IsWindowEnabled(window) ? kArrowY : kArrowDisabledY;
-  BlitTransparent(canvas, HalveLength(buttonWidth - kArrowWidth),
+  BlitTransparent(canvas.get(), HalveLength(buttonWidth - kArrowWidth),
                   HalveLength(box.Height - kArrowCentringHeight), kArrowWidth, kArrowHeight,
                   SkinImage2, kArrowX, arrowY, SkinKeyColour);
 
-  HDC target = dc ? dc : GetWindowDC(window);
-  BitBlt(target, box.Width - buttonWidth - 1, 1, buttonWidth, buttonHeight, canvas, 0, 0, SRCCOPY);
-  ReleaseCanvas(canvas);
-  if (!dc) ReleaseDC(window, target);
+  const int x = box.Width - buttonWidth - 1;
+  if (dc) {
+    BitBlt(dc, x, 1, buttonWidth, buttonHeight, canvas.get(), 0, 0, SRCCOPY);
+  } else {
+    ScopedWindowDc windowDc(window);
+    BitBlt(windowDc.get(), x, 1, buttonWidth, buttonHeight, canvas.get(), 0, 0, SRCCOPY);
+  }
 }
 
 LRESULT PaintComboBox(WNDPROC previous, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -96,12 +99,10 @@ LRESULT PaintComboBox(WNDPROC previous, HWND window, UINT message, WPARAM wParam
   int state = StateOf(window);
   WindowBox box{};
   GetWindowBox(window, box);
-  PAINTSTRUCT paint{};
-  HDC dc = BeginPaint(window, &paint);
-  FillBox(dc, 0, 0, box.Width, box.Height, SkinWhite);
-  FrameBox(dc, 0, 0, box.Width, box.Height, BorderColour(window));
-  PaintComboButton(window, dc, state, true);
-  EndPaint(window, &paint);
+  ScopedPaint paint(window);
+  FillBox(paint.get(), 0, 0, box.Width, box.Height, SkinWhite);
+  FrameBox(paint.get(), 0, 0, box.Width, box.Height, BorderColour(window));
+  PaintComboButton(window, paint.get(), state, true);
   return 0;
 }
 
@@ -115,9 +116,8 @@ LRESULT PaintListFrame(WNDPROC previous, HWND window, UINT message, WPARAM wPara
   const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
   WindowBox box{};
   GetWindowBox(window, box);
-  HDC dc = GetWindowDC(window);
-  DrawOuterFrame(window, dc, box);
-  ReleaseDC(window, dc);
+  ScopedWindowDc dc(window);
+  DrawOuterFrame(window, dc.get(), box);
   return result;
 }
 
@@ -126,9 +126,8 @@ LRESULT PaintGridFrame(WNDPROC previous, HWND window, UINT message, WPARAM wPara
   if (GetWindowLongPtrA(window, GWL_STYLE) & WS_BORDER) {
     WindowBox box{};
     GetWindowBox(window, box);
-    HDC dc = GetWindowDC(window);
-    FrameBox(dc, 0, 0, box.Width, box.Height, BorderColour(window));
-    ReleaseDC(window, dc);
+    ScopedWindowDc dc(window);
+    FrameBox(dc.get(), 0, 0, box.Width, box.Height, BorderColour(window));
   }
   return result;
 }
@@ -142,15 +141,14 @@ LRESULT FlattenClientEdge(WNDPROC previous, HWND window, UINT message, WPARAM wP
   GetBorderThickness(window, borderX, borderY);
   WindowBox box{};
   GetWindowBox(window, box);
-  HDC windowDc = GetWindowDC(window);
-  HDC clientDc = GetDC(window);
-  FrameBox(windowDc, 0, 0, box.Width, box.Height, BorderColour(window));
+  ScopedWindowDc windowDc(window);
+  ScopedWindowDc clientDc(window, ScopedWindowDc::kClientArea);
+  FrameBox(windowDc.get(), 0, 0, box.Width, box.Height, BorderColour(window));
   // Rings in the client background cover the rest of the system's edge, one pixel per step;
   // only the horizontal thickness bounds them.
   for (int d = 1; d <= borderX; ++d) {
-    FrameBox(windowDc, d, d, box.Width - 2 * d, box.Height - 2 * d, GetBkColor(clientDc));
+    FrameBox(windowDc.get(), d, d, box.Width - 2 * d, box.Height - 2 * d,
+             GetBkColor(clientDc.get()));
   }
-  ReleaseDC(window, clientDc);
-  ReleaseDC(window, windowDc);
   return result;
 }

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "skin/blit.h"
+#include "skin/gdi_handles.h"
 #include "skin/paint/primitives.h"
 #include "skin/record.h"
 #include "skin/sprites.h"
@@ -59,16 +61,11 @@ void DrawItemPiece(HDC dc, int x, int width, int height, int state) {
                   kPieceHeight, kPieceBorder, kPieceBorder, kPieceBorder, kPieceBorder);
 }
 
-// Selects the header's font (when it has one) and transparent text into `dc`; returns the font
-// that was selected before, to be put back before the DC is released.
-HGDIOBJ PrepareText(HWND window, HDC dc) {
-  const HFONT font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+// Transparent text in `dc`, and the header's font (when it has one) selected into it until the
+// selection ends, before the canvas is released.
+void PrepareText(HWND window, HDC dc, std::optional<ScopedSelection>& font) {
   SetBkMode(dc, TRANSPARENT);
-  return font ? SelectObject(dc, font) : nullptr;
-}
-
-void RestoreFont(HDC dc, HGDIOBJ oldFont) {
-  if (oldFont) SelectObject(dc, oldFont);
+  font.emplace(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
 }
 
 }  // namespace
@@ -81,29 +78,30 @@ int PaintHeaderItem(HWND window, HDC dc, int index, int state) {
   const int itemWidth = rect.right - rect.left;
   const int itemHeight = rect.bottom - rect.top;
 
-  HDC canvas = CreateCanvas(itemWidth, box.Height);
-  HGDIOBJ oldFont = PrepareText(window, canvas);
-  DrawItemPiece(canvas, 0, itemWidth, box.Height, state);
+  ScopedCanvas canvas(itemWidth, box.Height);
+  std::optional<ScopedSelection> font;
+  PrepareText(window, canvas.get(), font);
+  DrawItemPiece(canvas.get(), 0, itemWidth, box.Height, state);
   const std::wstring text = GetHeaderItemText(window, index);
-  if (!text.empty()) DrawTextBox(canvas, text, 0, 0, itemWidth, box.Height, CaptionFormat);
+  if (!text.empty()) DrawTextBox(canvas.get(), text, 0, 0, itemWidth, box.Height, CaptionFormat);
 
-  HDC target = dc ? dc : GetWindowDC(window);
-  BitBlt(target, rect.left, 0, itemWidth, itemHeight, canvas, 0, 0, SRCCOPY);
-  if (!dc) ReleaseDC(window, target);
-  RestoreFont(canvas, oldFont);
-  ReleaseCanvas(canvas);
+  if (dc) {
+    BitBlt(dc, rect.left, 0, itemWidth, itemHeight, canvas.get(), 0, 0, SRCCOPY);
+  } else {
+    ScopedWindowDc windowDc(window);
+    BitBlt(windowDc.get(), rect.left, 0, itemWidth, itemHeight, canvas.get(), 0, 0, SRCCOPY);
+  }
   return 0;
 }
 
 LRESULT PaintHeaderBar(WNDPROC, HWND window, UINT, WPARAM, LPARAM) {
   WindowBox box{};
   GetWindowBox(window, box);
-  HDC canvas = CreateCanvas(box.Width, box.Height);
-  StretchBlt(canvas, 0, 0, box.Width, box.Height, SkinImage5, kBackgroundX, 0, kBackgroundWidth,
-             kPieceHeight, SRCCOPY);
+  ScopedCanvas canvas(box.Width, box.Height);
+  StretchBlt(canvas.get(), 0, 0, box.Width, box.Height, SkinImage5, kBackgroundX, 0,
+             kBackgroundWidth, kPieceHeight, SRCCOPY);
 
-  HGDIOBJ oldFont = nullptr;
-  bool fontPrepared = false;
+  std::optional<ScopedSelection> font;
   const int count = static_cast<int>(SendMessageA(window, HDM_GETITEMCOUNT, 0, 0));
   if (count > 0) {
     const LONG_PTR pressed = GetSkinProp(window, kPropHdIndex);
@@ -116,21 +114,14 @@ LRESULT PaintHeaderBar(WNDPROC, HWND window, UINT, WPARAM, LPARAM) {
                         : i == hover ? kHeaderItemHover
                                      : kHeaderItemNormal;
       const int itemWidth = rect.right - rect.left;
-      DrawItemPiece(canvas, rect.left, itemWidth, box.Height, state);
+      DrawItemPiece(canvas.get(), rect.left, itemWidth, box.Height, state);
       if (text.empty()) continue;
-      if (!fontPrepared) {
-        oldFont = PrepareText(window, canvas);
-        fontPrepared = true;
-      }
-      DrawTextBox(canvas, text, rect.left, 0, itemWidth, rect.bottom, CaptionFormat);
+      if (!font) PrepareText(window, canvas.get(), font);
+      DrawTextBox(canvas.get(), text, rect.left, 0, itemWidth, rect.bottom, CaptionFormat);
     }
   }
 
-  PAINTSTRUCT paint{};
-  HDC dc = BeginPaint(window, &paint);
-  BitBlt(dc, 0, 0, box.Width, box.Height, canvas, 0, 0, SRCCOPY);
-  EndPaint(window, &paint);
-  RestoreFont(canvas, oldFont);
-  ReleaseCanvas(canvas);
+  ScopedPaint paint(window);
+  BitBlt(paint.get(), 0, 0, box.Width, box.Height, canvas.get(), 0, 0, SRCCOPY);
   return 0;
 }

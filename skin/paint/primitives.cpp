@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "skin/gdi_handles.h"
 #include "text/codepage.h"
 
 namespace {
@@ -42,18 +43,14 @@ int DrawTextBox(HDC dc, const std::wstring& text, int x, int y, int width, int h
 
 int FillBox(HDC dc, int x, int y, int width, int height, COLORREF colour) {
   RECT rect = BoxRect(x, y, width, height);
-  HBRUSH brush = CreateSolidBrush(colour);
-  int result = FillRect(dc, &rect, brush);
-  DeleteObject(brush);
-  return result;
+  GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+  return FillRect(dc, &rect, brush.get());
 }
 
 int FrameBox(HDC dc, int x, int y, int width, int height, COLORREF colour) {
   RECT rect = BoxRect(x, y, width, height);
-  HBRUSH brush = CreateSolidBrush(colour);
-  int result = FrameRect(dc, &rect, brush);
-  DeleteObject(brush);
-  return result;
+  GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+  return FrameRect(dc, &rect, brush.get());
 }
 
 BOOL DrawFocusBox(HDC dc, int x, int y, int width, int height) {

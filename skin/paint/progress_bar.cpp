@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "skin/gdi_handles.h"
 #include "skin/paint/primitives.h"
 #include "skin/sprites.h"
 
@@ -29,7 +30,8 @@ LRESULT PaintProgressClient(WNDPROC, HWND window, UINT, WPARAM, LPARAM) {
   const SIZE client = ClientSize(window);
   const int cw = client.cx;
   const int ch = client.cy;
-  HDC canvas = CreateCanvas(cw, ch);
+  ScopedCanvas ownCanvas(cw, ch);
+  const HDC canvas = ownCanvas.get();
   const float f = ProgressFraction(window);
   FillBox(canvas, 0, 0, cw, ch, SkinWhite);
   if (f != 0.0f) {
@@ -41,11 +43,8 @@ LRESULT PaintProgressClient(WNDPROC, HWND window, UINT, WPARAM, LPARAM) {
       FillBox(canvas, 0, 0, Nearest(f * cw), ch, SkinProgressColour);
     }
   }
-  PAINTSTRUCT paint{};
-  HDC dc = BeginPaint(window, &paint);
-  BitBlt(dc, 0, 0, cw, ch, canvas, 0, 0, SRCCOPY);
-  EndPaint(window, &paint);
-  ReleaseCanvas(canvas);
+  ScopedPaint paint(window);
+  BitBlt(paint.get(), 0, 0, cw, ch, canvas, 0, 0, SRCCOPY);
   return 0;
 }
 
@@ -58,7 +57,8 @@ LRESULT PaintProgressFrame(WNDPROC, HWND window, UINT, WPARAM, LPARAM) {
   const SIZE client = ClientSize(window);
   const int cw = client.cx;
   const int ch = client.cy;
-  HDC canvas = CreateCanvas(box.Width, box.Height);
+  ScopedCanvas ownCanvas(box.Width, box.Height);
+  const HDC canvas = ownCanvas.get();
   const float f = ProgressFraction(window);
   const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
 
@@ -75,9 +75,7 @@ LRESULT PaintProgressFrame(WNDPROC, HWND window, UINT, WPARAM, LPARAM) {
       FillBox(canvas, bx, by, Nearest(f * cw), ch, SkinProgressColour);
     }
   }
-  HDC dc = GetWindowDC(window);
-  BitBlt(dc, 0, 0, box.Width, box.Height, canvas, 0, 0, SRCCOPY);
-  ReleaseDC(window, dc);
-  ReleaseCanvas(canvas);
+  ScopedWindowDc dc(window);
+  BitBlt(dc.get(), 0, 0, box.Width, box.Height, canvas, 0, 0, SRCCOPY);
   return 0;
 }
