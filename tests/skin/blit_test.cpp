@@ -190,4 +190,40 @@ TEST(BlitTransparent, SourceWithoutKeyPixelsIsAPlainCopy) {
   ReleaseCanvas(source);
 }
 
+// Every drawing call that makes its own DCs, bitmaps, brushes or palettes gives them all back,
+// and leaves the target DC with the objects it had: no path leaks or frees twice.
+TEST(DrawingCalls, GiveBackEveryGdiObjectAndLeaveTheTargetsSelectionsAsTheyWere) {
+  HDC source = MarkedSource(16, 16);
+  HDC target = FilledCanvas(16, 16, kBackground);
+  const HGDIOBJ bitmap = GetCurrentObject(target, OBJ_BITMAP);
+  const HGDIOBJ font = GetCurrentObject(target, OBJ_FONT);
+  const HGDIOBJ brush = GetCurrentObject(target, OBJ_BRUSH);
+  const HGDIOBJ palette = GetCurrentObject(target, OBJ_PAL);
+  struct Call {
+    const char* name;
+    void (*draw)(HDC target, HDC source);
+  };
+  const Call calls[] = {
+      {"FillBox", [](HDC t, HDC) { FillBox(t, 1, 1, 8, 8, SkinWhite); }},
+      {"FrameBox", [](HDC t, HDC) { FrameBox(t, 1, 1, 8, 8, SkinBorderColour); }},
+      {"BlitTransparent",
+       [](HDC t, HDC s) { BlitTransparent(t, 0, 0, 16, 16, s, 0, 0, SkinKeyColour, nullptr); }},
+      {"DrawSpritePiece, nine slices",
+       [](HDC t, HDC s) { DrawSpritePiece(t, 0, 0, 12, 12, s, 0, 0, 16, 16, 3, 3, 3, 3); }},
+      {"DrawSpritePiece, key colour", [](HDC t, HDC s) {
+         DrawSpritePiece(t, 0, 0, 12, 12, s, 0, 0, 16, 16, 0, 0, 0, 0, SkinKeyColour);
+       }}};
+  for (const Call& call : calls) {
+    const int before = skintest::CountGdiObjects();
+    for (int i = 0; i < 50; ++i) call.draw(target, source);
+    EXPECT_EQ(skintest::CountGdiObjects(), before) << call.name;
+    EXPECT_EQ(GetCurrentObject(target, OBJ_BITMAP), bitmap) << call.name;
+    EXPECT_EQ(GetCurrentObject(target, OBJ_FONT), font) << call.name;
+    EXPECT_EQ(GetCurrentObject(target, OBJ_BRUSH), brush) << call.name;
+    EXPECT_EQ(GetCurrentObject(target, OBJ_PAL), palette) << call.name;
+  }
+  ReleaseCanvas(target);
+  ReleaseCanvas(source);
+}
+
 }  // namespace
