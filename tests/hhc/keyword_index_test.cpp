@@ -27,6 +27,9 @@ TEST(KeywordIndex, KeywordsInTheOrderWindowsLooksThemUp) {
       {"cafe", "caf\xE9"},
       {"\xC9t\xE9", "zebra"},
       {"\xE9t\xE9", "f"},
+      // The apostrophe counts only after the letters: "can't" stands where "cant" would.
+      {"cans", "can't"},
+      {"can't", "canu"},
   };
   for (const auto& [a, b] : pairs) {
     EXPECT_TRUE(chm::KeywordBefore1252(a, b)) << a << " before " << b;
