@@ -5,25 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <optional>
-#include <unordered_map>
-#include <unordered_set>
 
-#include "help/fulltext_index.h"
-#include "help/keyword_index.h"
 #include "help/search_objects.h"
-#include "help/tables.h"
-#include "help/window_def.h"
-#include "hhc/file_set.h"
-#include "hhc/link_scan.h"
+#include "hhc/compile_steps.h"
 #include "hhc/page_text.h"
-#include "hhc/project.h"
-#include "hhc/sitemap.h"
-#include "itsf/book_output.h"
-#include "itsf/container.h"
-#include "itsf/content_spool.h"
-#include "itsf/directory.h"
-#include "itsf/self_check.h"
 #include "text/ascii.h"
 #include "text/codepage.h"
 #include "text/utf.h"
@@ -38,12 +23,6 @@ constexpr size_t kTitleSearchBytes = 1 << 16;
 // Pages and style sheets are read whole to find their links; anything larger is stored
 // without a scan so that memory stays bounded.
 constexpr std::uintmax_t kMaxScannedFile = 16u << 20;
-
-struct Section1File {
-  std::string name;  // directory name, with the leading '/'
-  std::uint64_t offset = 0;
-  std::uint64_t length = 0;
-};
 
 // `size_hint` is the size the file had a moment ago; the read goes on past it if it grew.
 bool ReadRest(std::ifstream& in, std::string* out, std::uintmax_t size_hint = 0) {
@@ -64,12 +43,6 @@ bool ReadWholeFile(const fs::path& path, std::string* out) {
 bool IsPage(const std::string& name) {
   return text::EndsWithNoCase(name, ".htm") || text::EndsWithNoCase(name, ".html") ||
          text::EndsWithNoCase(name, ".xhtml");
-}
-// Whether two names from the project stand for the same stored file.
-bool SameStoredName(const std::string& a, const std::string& b) {
-  std::string na, nb;
-  return NormaliseRelativePath(a, &na) && NormaliseRelativePath(b, &nb) &&
-         text::LowerAscii(na) == text::LowerAscii(nb);
 }
 
 bool IsScanned(const std::string& name) {
@@ -113,84 +86,7 @@ std::string DecodeTitleReferences(const std::string& title, unsigned code_page, 
   return out + title.substr(done);
 }
 
-class Compiler {
- public:
-  Compiler(const std::string& project_path, const CompileSettings& settings, CompileResult* result)
-      : project_path_(fs::u8path(project_path)), settings_(settings), result_(result) {}
-
-  void Run();
-
- private:
-  std::string Label(const fs::path& p) const { return p.u8string(); }
-  std::string Ansi(const std::string& utf8, const std::string& what) const;
-  void ReadProject();
-  void ReadStopList();
-  fs::path BookPath();
-  void CollectNamedFiles();
-  void ReadSitemap(const std::string& option_value, bool is_contents);
-  void StreamFiles(const fs::path& book);
-  void StreamOne(size_t index);
-  void AddReferences(const std::string& page_name, const PageScan& scan, std::string_view page);
-  void WriteSection1Table(const std::string& name, const Bytes& bytes);
-  void ReadContentsProperties(const SitemapParams& properties, const std::string& label);
-  std::vector<std::string> PlaceTopicsInContents();
-
-  // A file of section 0, in the order it is written; `bytes` is null for the compressed
-  // section, which comes from the spool.
-  struct Section0Piece {
-    const char* name;
-    const Bytes* bytes;
-  };
-  std::vector<WindowDef> AnsiWindows() const;
-  Bytes WriteHelpTables();
-  KeywordIndex BuildBinaryIndex();
-  void AddAnchorTopics();
-  void FinishContent();
-  Bytes BuildSystemTable(const fs::path& book, const Bytes& idxhdr) const;
-  std::vector<Section0Piece> LayOutSection0(const Bytes& system);
-  std::vector<DirectoryEntry> ListDirectoryEntries(const std::vector<Section0Piece>& pieces,
-                                                   std::uint64_t* section0_size) const;
-  BookExpectation ExpectedBook(const std::vector<DirectoryEntry>& entries) const;
-  void WriteContainer(const fs::path& book, const std::vector<Section0Piece>& pieces,
-                      const Directory& directory, std::uint64_t section0_size,
-                      const BookExpectation& expected);
-  void WriteBook(const fs::path& book);
-
-  fs::path project_path_;
-  CompileSettings settings_;
-  CompileResult* result_;
-  Project project_;
-  fs::path root_;
-  std::unique_ptr<FileSet> files_;
-  // One contents entry as the help tables need it.
-  struct ContentsEntry {
-    int depth = 0;
-    std::string target;  // folded name of the stored file it opens, empty when none
-    std::string name;    // code page bytes
-  };
-  std::unordered_set<std::string> contents_targets_;  // folded names the contents lists
-  std::vector<ContentsEntry> contents_entries_;
-  std::optional<ContentsProperties> contents_properties_;
-  std::unordered_map<std::string, size_t> topic_by_name_;  // folded name -> index in topics_
-  std::unordered_set<std::string> sitemap_names_;          // folded names of both sitemaps
-  struct IndexEntry {
-    std::string name;                  // keyword, code page bytes
-    std::vector<std::string> targets;  // folded stored names, with the anchor if any
-  };
-  std::vector<IndexEntry> index_entries_;
-  bool index_is_flat_ = true;  // no nested keywords, no "See Also"
-  std::vector<WindowDef> windows_;
-  std::vector<Topic> topics_;
-  std::vector<Section1File> section1_;
-  std::vector<std::string> empty_files_;
-  std::unique_ptr<ContentSpool> content_;
-  std::unique_ptr<LzxEncoder> encoder_;
-  bool keyword_links_ = false;             // the book has a binary keyword index
-  std::unique_ptr<FullTextIndex> search_;  // when the project asks for full-text search
-  std::string buffer_;
-  std::uint64_t unix_time_ = 0;
-  std::vector<Bytes> section0_tables_;  // the section 0 files other than the content
-};
+}  // namespace
 
 std::string Compiler::Ansi(const std::string& utf8, const std::string& what) const {
   std::string out;
@@ -527,306 +423,6 @@ void Compiler::StreamFiles(const fs::path& book) {
   result_->topics = topics_.size();
 }
 
-void Compiler::WriteSection1Table(const std::string& name, const Bytes& bytes) {
-  section1_.push_back(Section1File{name, encoder_->UncompressedSize(), bytes.size()});
-  encoder_->Write(bytes.data(), bytes.size());
-}
-
-std::vector<WindowDef> Compiler::AnsiWindows() const {
-  std::vector<WindowDef> ansi_windows = windows_;
-  for (WindowDef& w : ansi_windows) {
-    const std::string what = "window " + w.name;
-    for (std::string* s : {&w.name, &w.caption, &w.toc, &w.index, &w.file, &w.home, &w.jump1_url,
-                           &w.jump1_text, &w.jump2_url, &w.jump2_text}) {
-      *s = Ansi(*s, what);
-    }
-  }
-  return ansi_windows;
-}
-
-// Each page in the contents gets the place of its first entry in the contents tree, and a page
-// without a title takes that entry's name, as Microsoft's compiler does.
-// Returns what each entry shows, in the tree's order: its page's title, or its own name when it
-// opens no page.
-std::vector<std::string> Compiler::PlaceTopicsInContents() {
-  std::vector<int> depths;
-  for (const ContentsEntry& e : contents_entries_) depths.push_back(e.depth);
-  std::vector<std::uint32_t> offsets = ContentsNodeOffsets(depths);
-  std::vector<size_t> naming_entry(topics_.size(), contents_entries_.size());
-  for (size_t i = 0; i < contents_entries_.size(); ++i) {
-    auto found = topic_by_name_.find(contents_entries_[i].target);
-    if (contents_entries_[i].target.empty() || found == topic_by_name_.end()) continue;
-    Topic& topic = topics_[found->second];
-    if (topic.contents_node == 0 || offsets[i] < topic.contents_node) {
-      topic.contents_node = offsets[i];
-      naming_entry[found->second] = i;
-    }
-  }
-  for (size_t t = 0; t < topics_.size(); ++t) {
-    if (topics_[t].title.empty() && naming_entry[t] < contents_entries_.size()) {
-      topics_[t].title = contents_entries_[naming_entry[t]].name;
-    }
-  }
-  std::vector<size_t> tree_order(contents_entries_.size());
-  for (size_t i = 0; i < tree_order.size(); ++i) tree_order[i] = i;
-  std::sort(tree_order.begin(), tree_order.end(),
-            [&](size_t a, size_t b) { return offsets[a] < offsets[b]; });
-  std::vector<std::string> shown;
-  for (size_t i : tree_order) {
-    auto found = topic_by_name_.find(contents_entries_[i].target);
-    shown.push_back(contents_entries_[i].target.empty() || found == topic_by_name_.end()
-                        ? contents_entries_[i].name
-                        : topics_[found->second].title);
-  }
-  return shown;
-}
-
-Bytes Compiler::WriteHelpTables() {
-  const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
-  std::vector<std::string> shown_in_contents = PlaceTopicsInContents();
-  StringPool strings;
-  Bytes windows = BuildWindows(AnsiWindows(), project_.compatibility_1_0, &strings);
-  // #STRINGS in Microsoft's order: the windows' strings, what the contents entries show level
-  // by level (a binary contents tree names its nodes with these), then the other titles.
-  for (const std::string& text : shown_in_contents) strings.Add(text);
-  TopicTables topic_tables = BuildTopicTables(topics_, &strings);
-  Bytes idxhdr =
-      BuildIdxhdr(static_cast<std::uint32_t>(topics_.size()),
-                  contents_properties_ ? &*contents_properties_ : nullptr, stamp, &strings);
-
-  // Microsoft's order: the window definitions right after the pages.
-  if (!windows_.empty()) WriteSection1Table("/#WINDOWS", windows);
-  Bytes empty_property(4, 0);
-  KeywordIndex keyword_index = BuildBinaryIndex();
-  if (keyword_index.btree.empty()) {
-    WriteSection1Table("/$WWKeywordLinks/Property", empty_property);
-  } else {
-    WriteSection1Table("/$WWKeywordLinks/BTree", keyword_index.btree);
-    WriteSection1Table("/$WWKeywordLinks/Data", keyword_index.data);
-    WriteSection1Table("/$WWKeywordLinks/Map", keyword_index.map);
-    WriteSection1Table("/$WWKeywordLinks/Property", keyword_index.property);
-    keyword_links_ = true;
-  }
-  WriteSection1Table("/$WWAssociativeLinks/Property", empty_property);
-  if (HasSearchObjects(project_.code_page)) {
-    WriteSection1Table("/$OBJINST", BuildSearchObjects(project_.code_page, project_.lcid,
-                                                       search_ ? search_->stop_words()
-                                                               : std::vector<std::string>()));
-  }
-  if (search_) {
-    WriteSection1Table("/$FIftiMain", search_->Build());
-  } else {
-    // Microsoft's compiler lists an empty search index when search is off.
-    section1_.push_back(Section1File{"/$FIftiMain", 0, 0});
-  }
-  WriteSection1Table("/#IDXHDR", idxhdr);
-  WriteSection1Table("/#TOPICS", topic_tables.topics);
-  WriteSection1Table("/#URLTBL", topic_tables.urltbl);
-  WriteSection1Table("/#URLSTR", topic_tables.urlstr);
-  WriteSection1Table("/#STRINGS", strings.bytes());
-  return idxhdr;
-}
-
-// Places inside pages that index keywords link to ("a.htm#part") are topics after the pages,
-// titled by their first keyword, as Windows' compiler lists them. Only a binary index needs them.
-void Compiler::AddAnchorTopics() {
-  if (project_.index_file.empty() || !project_.binary_index ||
-      !CanSortKeywords(project_.code_page) || !index_is_flat_) {
-    return;
-  }
-  for (const IndexEntry& e : index_entries_) {
-    for (const std::string& target : e.targets) {
-      const size_t hash = target.find('#');
-      if (hash == std::string::npos || topic_by_name_.count(target)) continue;
-      auto page = topic_by_name_.find(target.substr(0, hash));
-      if (page == topic_by_name_.end()) continue;
-      Topic anchor{topics_[page->second].name + target.substr(hash), e.name, false};
-      anchor.anchor = true;
-      topic_by_name_.emplace(target, topics_.size());
-      topics_.push_back(std::move(anchor));
-    }
-  }
-}
-
-// The binary keyword index, where the project has an index file and does not turn it off, and
-// where its keywords can be put in the viewer's order.
-KeywordIndex Compiler::BuildBinaryIndex() {
-  if (project_.index_file.empty() || !project_.binary_index) return {};
-  const std::string hhp = Label(project_path_);
-  if (!CanSortKeywords(project_.code_page)) {
-    if (project_.binary_index_stated) {
-      result_->warnings.push_back(hhp +
-                                  ": Binary Index=Yes: no binary keyword index for code page " +
-                                  std::to_string(project_.code_page) +
-                                  " (only 1252); the viewer reads the index file instead");
-    }
-    return {};
-  }
-  if (!index_is_flat_) {
-    result_->warnings.push_back(hhp + ": no binary keyword index for an index file with nested " +
-                                "keywords or See Also entries; the viewer reads the index file");
-    return {};
-  }
-  std::vector<Keyword> keywords;
-  for (const IndexEntry& e : index_entries_) {
-    Keyword k{e.name, {}};
-    for (const std::string& target : e.targets) {
-      auto found = topic_by_name_.find(target);
-      if (found != topic_by_name_.end())
-        k.topics.push_back(static_cast<std::uint32_t>(found->second));
-    }
-    keywords.push_back(std::move(k));
-  }
-  std::string too_large;
-  KeywordIndex index = BuildKeywordIndex(keywords, project_.code_page, project_.lcid, &too_large);
-  if (!too_large.empty()) {
-    result_->warnings.push_back(hhp + ": no binary keyword index: the keyword '" + too_large +
-                                "' has too many topics or too long a name for it; the viewer " +
-                                "reads the index file instead");
-  }
-  return index;
-}
-
-void Compiler::FinishContent() {
-  // libmspack misreads a section that ends exactly on an odd frame boundary; one spare byte
-  // that belongs to no file avoids it.
-  if (encoder_->UncompressedSize() % kLzxResetInterval == kLzxFrameSize) {
-    const std::uint8_t filler = 0;
-    encoder_->Write(&filler, 1);
-  }
-  encoder_->Finish();
-}
-
-Bytes Compiler::BuildSystemTable(const fs::path& book, const Bytes& idxhdr) const {
-  SystemInfo info;
-  info.lcid = project_.lcid;
-  info.dbcs = project_.dbcs;
-  info.full_text_search = search_ != nullptr;
-  info.keyword_links = keyword_links_;
-  info.compatibility_1_0 = project_.compatibility_1_0;
-  info.unix_time = unix_time_;
-  // Microsoft's compiler leaves out the contents and index records when the default window
-  // names those files: the viewer takes them from the window.
-  const WindowDef* window =
-      windows_.empty() || !text::EqualsNoCase(windows_.front().name, project_.default_window)
-          ? nullptr
-          : &windows_.front();
-  if (!window || !SameStoredName(window->toc, project_.contents_file)) {
-    info.contents_file = Ansi(project_.contents_file, "Contents file");
-  }
-  if (!window || !SameStoredName(window->index, project_.index_file)) {
-    info.index_file = Ansi(project_.index_file, "Index file");
-  }
-  if (keyword_links_) info.index_key = UrlKey(Ansi(project_.index_file, "Index file"));
-  std::string default_topic = project_.default_topic;
-  if (default_topic.empty() && !project_.files.empty()) default_topic = project_.files.front();
-  info.default_topic = Ansi(default_topic, "Default topic");
-  info.title = Ansi(project_.title, "Title");
-  info.default_window = Ansi(project_.default_window, "Default Window");
-  info.default_font = Ansi(project_.default_font, "Default Font");
-  info.compiled_stem = Ansi(text::LowerAscii(book.stem().u8string()), "Compiled file");
-  return BuildSystem(info, idxhdr);
-}
-
-std::vector<Compiler::Section0Piece> Compiler::LayOutSection0(const Bytes& system) {
-  const std::uint64_t uncompressed = encoder_->UncompressedSize();
-  const std::uint64_t content_size = encoder_->CompressedSize();
-  // Section 0, in the order the other compilers use.
-  section0_tables_ = {NameListFile(),
-                      TransformListFile(),
-                      SpanInfoFile(uncompressed),
-                      ControlDataFile(),
-                      system,
-                      ResetTableFile(uncompressed, content_size, encoder_->FrameOffsets())};
-  const Bytes* t = section0_tables_.data();
-  return {{kNameListName, &t[0]},    {kTransformListName, &t[1]}, {kSpanInfoName, &t[2]},
-          {kControlDataName, &t[3]}, {"/#SYSTEM", &t[4]},         {kContentName, nullptr},
-          {kResetTableName, &t[5]}};
-}
-
-std::vector<DirectoryEntry> Compiler::ListDirectoryEntries(const std::vector<Section0Piece>& pieces,
-                                                           std::uint64_t* section0_size) const {
-  std::vector<DirectoryEntry> entries;
-  std::uint64_t offset = 0;
-  for (const Section0Piece& p : pieces) {
-    const std::uint64_t size = p.bytes ? p.bytes->size() : encoder_->CompressedSize();
-    entries.push_back(DirectoryEntry{p.name, 0, offset, size});
-    offset += size;
-  }
-  *section0_size = offset;
-  entries.push_back(DirectoryEntry{"/#ITBITS", 0, 0, 0});
-  entries.push_back(DirectoryEntry{kInstanceDataDirName, 0, 0, 0});
-  std::unordered_set<std::string> folders{"/"};
-  auto add_folders = [&](const std::string& name) {
-    for (size_t slash = name.find('/', 1); slash != std::string::npos;
-         slash = name.find('/', slash + 1)) {
-      folders.insert(name.substr(0, slash + 1));
-    }
-  };
-  for (const Section1File& f : section1_) {
-    entries.push_back(DirectoryEntry{f.name, 1, f.offset, f.length});
-    add_folders(f.name);
-  }
-  for (const std::string& name : empty_files_) {
-    entries.push_back(DirectoryEntry{name, 0, 0, 0});
-    add_folders(name);
-  }
-  for (const std::string& folder : folders) entries.push_back(DirectoryEntry{folder, 0, 0, 0});
-  return entries;
-}
-
-BookExpectation Compiler::ExpectedBook(const std::vector<DirectoryEntry>& entries) const {
-  BookExpectation expected;
-  for (const DirectoryEntry& e : entries) {
-    expected.directory_digest += DirectoryEntryDigest(e.name, e.section, e.offset, e.length);
-  }
-  expected.frame_digests = encoder_->FrameDigests();
-  return expected;
-}
-
-void Compiler::WriteContainer(const fs::path& book, const std::vector<Section0Piece>& pieces,
-                              const Directory& directory, std::uint64_t section0_size,
-                              const BookExpectation& expected) {
-  const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
-  Bytes header = ItsfHeader(directory.bytes.size(), project_.lcid, stamp);
-  const std::uint64_t file_size =
-      header.size() + kHeaderSection0Size + directory.bytes.size() + section0_size;
-  Bytes header_section0 = HeaderSection0(file_size);
-
-  BookOutput out(book);
-  out.Write(header);
-  out.Write(header_section0);
-  out.Write(directory.bytes);
-  for (const Section0Piece& p : pieces) {
-    if (p.bytes) {
-      out.Write(*p.bytes);
-    } else {
-      content_->CopyTo(&out);
-    }
-  }
-  // Read back before it takes the book's name: a fault of ours fails here, not in a reader.
-  out.Close();
-  if (settings_.written) settings_.written(out.temporary_path());
-  SelfCheckBook(out.temporary_path(), book.u8string(), expected);
-  out.Commit();
-  std::error_code ec;
-  result_->book_bytes = fs::file_size(book, ec);
-}
-
-// The book's steps after its files are streamed: the help tables join the compressed section,
-// the section is finished, section 0 and the directory are laid out, and the container is
-// written, read back and given the book's name.
-void Compiler::WriteBook(const fs::path& book) {
-  Bytes idxhdr = WriteHelpTables();
-  FinishContent();
-  std::vector<Section0Piece> pieces = LayOutSection0(BuildSystemTable(book, idxhdr));
-  std::uint64_t section0_size = 0;
-  std::vector<DirectoryEntry> entries = ListDirectoryEntries(pieces, &section0_size);
-  BookExpectation expected = ExpectedBook(entries);
-  Directory directory = BuildDirectory(std::move(entries));
-  WriteContainer(book, pieces, directory, section0_size, expected);
-}
-
 void Compiler::Run() {
   unix_time_ =
       settings_.unix_time ? *settings_.unix_time : static_cast<std::uint64_t>(std::time(nullptr));
@@ -836,8 +432,6 @@ void Compiler::Run() {
   StreamFiles(book);
   WriteBook(book);
 }
-
-}  // namespace
 
 CompileResult CompileProject(const std::string& project_path_utf8,
                              const CompileSettings& settings) {

@@ -1,0 +1,169 @@
+// The viewer's tables of a book, written into its compressed section after the pages.
+#include <algorithm>
+
+#include "help/search_objects.h"
+#include "hhc/compile_steps.h"
+
+namespace chm {
+
+void Compiler::WriteSection1Table(const std::string& name, const Bytes& bytes) {
+  section1_.push_back(Section1File{name, encoder_->UncompressedSize(), bytes.size()});
+  encoder_->Write(bytes.data(), bytes.size());
+}
+
+std::vector<WindowDef> Compiler::AnsiWindows() const {
+  std::vector<WindowDef> ansi_windows = windows_;
+  for (WindowDef& w : ansi_windows) {
+    const std::string what = "window " + w.name;
+    for (std::string* s : {&w.name, &w.caption, &w.toc, &w.index, &w.file, &w.home, &w.jump1_url,
+                           &w.jump1_text, &w.jump2_url, &w.jump2_text}) {
+      *s = Ansi(*s, what);
+    }
+  }
+  return ansi_windows;
+}
+
+// Each page in the contents gets the place of its first entry in the contents tree, and a page
+// without a title takes that entry's name, as Microsoft's compiler does.
+// Returns what each entry shows, in the tree's order: its page's title, or its own name when it
+// opens no page.
+std::vector<std::string> Compiler::PlaceTopicsInContents() {
+  std::vector<int> depths;
+  for (const ContentsEntry& e : contents_entries_) depths.push_back(e.depth);
+  std::vector<std::uint32_t> offsets = ContentsNodeOffsets(depths);
+  std::vector<size_t> naming_entry(topics_.size(), contents_entries_.size());
+  for (size_t i = 0; i < contents_entries_.size(); ++i) {
+    auto found = topic_by_name_.find(contents_entries_[i].target);
+    if (contents_entries_[i].target.empty() || found == topic_by_name_.end()) continue;
+    Topic& topic = topics_[found->second];
+    if (topic.contents_node == 0 || offsets[i] < topic.contents_node) {
+      topic.contents_node = offsets[i];
+      naming_entry[found->second] = i;
+    }
+  }
+  for (size_t t = 0; t < topics_.size(); ++t) {
+    if (topics_[t].title.empty() && naming_entry[t] < contents_entries_.size()) {
+      topics_[t].title = contents_entries_[naming_entry[t]].name;
+    }
+  }
+  std::vector<size_t> tree_order(contents_entries_.size());
+  for (size_t i = 0; i < tree_order.size(); ++i) tree_order[i] = i;
+  std::sort(tree_order.begin(), tree_order.end(),
+            [&](size_t a, size_t b) { return offsets[a] < offsets[b]; });
+  std::vector<std::string> shown;
+  for (size_t i : tree_order) {
+    auto found = topic_by_name_.find(contents_entries_[i].target);
+    shown.push_back(contents_entries_[i].target.empty() || found == topic_by_name_.end()
+                        ? contents_entries_[i].name
+                        : topics_[found->second].title);
+  }
+  return shown;
+}
+
+Bytes Compiler::WriteHelpTables() {
+  const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
+  std::vector<std::string> shown_in_contents = PlaceTopicsInContents();
+  StringPool strings;
+  Bytes windows = BuildWindows(AnsiWindows(), project_.compatibility_1_0, &strings);
+  // #STRINGS in Microsoft's order: the windows' strings, what the contents entries show level
+  // by level (a binary contents tree names its nodes with these), then the other titles.
+  for (const std::string& text : shown_in_contents) strings.Add(text);
+  TopicTables topic_tables = BuildTopicTables(topics_, &strings);
+  Bytes idxhdr =
+      BuildIdxhdr(static_cast<std::uint32_t>(topics_.size()),
+                  contents_properties_ ? &*contents_properties_ : nullptr, stamp, &strings);
+
+  // Microsoft's order: the window definitions right after the pages.
+  if (!windows_.empty()) WriteSection1Table("/#WINDOWS", windows);
+  Bytes empty_property(4, 0);
+  KeywordIndex keyword_index = BuildBinaryIndex();
+  if (keyword_index.btree.empty()) {
+    WriteSection1Table("/$WWKeywordLinks/Property", empty_property);
+  } else {
+    WriteSection1Table("/$WWKeywordLinks/BTree", keyword_index.btree);
+    WriteSection1Table("/$WWKeywordLinks/Data", keyword_index.data);
+    WriteSection1Table("/$WWKeywordLinks/Map", keyword_index.map);
+    WriteSection1Table("/$WWKeywordLinks/Property", keyword_index.property);
+    keyword_links_ = true;
+  }
+  WriteSection1Table("/$WWAssociativeLinks/Property", empty_property);
+  if (HasSearchObjects(project_.code_page)) {
+    WriteSection1Table("/$OBJINST", BuildSearchObjects(project_.code_page, project_.lcid,
+                                                       search_ ? search_->stop_words()
+                                                               : std::vector<std::string>()));
+  }
+  if (search_) {
+    WriteSection1Table("/$FIftiMain", search_->Build());
+  } else {
+    // Microsoft's compiler lists an empty search index when search is off.
+    section1_.push_back(Section1File{"/$FIftiMain", 0, 0});
+  }
+  WriteSection1Table("/#IDXHDR", idxhdr);
+  WriteSection1Table("/#TOPICS", topic_tables.topics);
+  WriteSection1Table("/#URLTBL", topic_tables.urltbl);
+  WriteSection1Table("/#URLSTR", topic_tables.urlstr);
+  WriteSection1Table("/#STRINGS", strings.bytes());
+  return idxhdr;
+}
+
+// Places inside pages that index keywords link to ("a.htm#part") are topics after the pages,
+// titled by their first keyword, as Windows' compiler lists them. Only a binary index needs them.
+void Compiler::AddAnchorTopics() {
+  if (project_.index_file.empty() || !project_.binary_index ||
+      !CanSortKeywords(project_.code_page) || !index_is_flat_) {
+    return;
+  }
+  for (const IndexEntry& e : index_entries_) {
+    for (const std::string& target : e.targets) {
+      const size_t hash = target.find('#');
+      if (hash == std::string::npos || topic_by_name_.count(target)) continue;
+      auto page = topic_by_name_.find(target.substr(0, hash));
+      if (page == topic_by_name_.end()) continue;
+      Topic anchor{topics_[page->second].name + target.substr(hash), e.name, false};
+      anchor.anchor = true;
+      topic_by_name_.emplace(target, topics_.size());
+      topics_.push_back(std::move(anchor));
+    }
+  }
+}
+
+// The binary keyword index, where the project has an index file and does not turn it off, and
+// where its keywords can be put in the viewer's order.
+KeywordIndex Compiler::BuildBinaryIndex() {
+  if (project_.index_file.empty() || !project_.binary_index) return {};
+  const std::string hhp = Label(project_path_);
+  if (!CanSortKeywords(project_.code_page)) {
+    if (project_.binary_index_stated) {
+      result_->warnings.push_back(hhp +
+                                  ": Binary Index=Yes: no binary keyword index for code page " +
+                                  std::to_string(project_.code_page) +
+                                  " (only 1252); the viewer reads the index file instead");
+    }
+    return {};
+  }
+  if (!index_is_flat_) {
+    result_->warnings.push_back(hhp + ": no binary keyword index for an index file with nested " +
+                                "keywords or See Also entries; the viewer reads the index file");
+    return {};
+  }
+  std::vector<Keyword> keywords;
+  for (const IndexEntry& e : index_entries_) {
+    Keyword k{e.name, {}};
+    for (const std::string& target : e.targets) {
+      auto found = topic_by_name_.find(target);
+      if (found != topic_by_name_.end())
+        k.topics.push_back(static_cast<std::uint32_t>(found->second));
+    }
+    keywords.push_back(std::move(k));
+  }
+  std::string too_large;
+  KeywordIndex index = BuildKeywordIndex(keywords, project_.code_page, project_.lcid, &too_large);
+  if (!too_large.empty()) {
+    result_->warnings.push_back(hhp + ": no binary keyword index: the keyword '" + too_large +
+                                "' has too many topics or too long a name for it; the viewer " +
+                                "reads the index file instead");
+  }
+  return index;
+}
+
+}  // namespace chm
