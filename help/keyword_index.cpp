@@ -64,23 +64,63 @@ void Utf16Of(unsigned code_page, const std::string& bytes, Bytes* out) {
   PutU16(out, 0);
 }
 
+constexpr std::uint16_t kSeeAlso = 2;
+constexpr std::string_view kPathSeparator = ", ";
+
 struct Entry {
-  Bytes text;  // UTF-16LE with its terminator
-  const std::vector<std::uint32_t>* topics;
+  Bytes text;  // the whole path, UTF-16LE with its terminator
+  std::uint16_t depth = 0;
+  std::uint32_t name_at = 0;  // where the keyword's own name starts in the text, in characters
+  Bytes see_also;             // UTF-16LE with its terminator; empty for an ordinary keyword
+  const std::vector<std::uint32_t>* topics = nullptr;
 };
 
 // The part of a listing or index entry after its text, before its tail.
 void PutEntryBody(Bytes* b, const Entry& e) {
   b->insert(b->end(), e.text.begin(), e.text.end());
-  PutU16(b, 0);  // not a "see also" entry
-  PutU16(b, 0);  // top level
-  PutU32(b, 0);  // where the last part of the name starts
+  PutU16(b, e.see_also.empty() ? 0 : kSeeAlso);
+  PutU16(b, e.depth);
+  PutU32(b, e.name_at);
   PutU32(b, 0);
+  if (!e.see_also.empty()) {
+    PutU32(b, 1);
+    b->insert(b->end(), e.see_also.begin(), e.see_also.end());
+    return;
+  }
   PutU32(b, static_cast<std::uint32_t>(e.topics->size()));
   for (std::uint32_t t : *e.topics) PutU32(b, t);
 }
 
-size_t EntryBodySize(const Entry& e) { return e.text.size() + 16 + 4 * e.topics->size(); }
+size_t EntryBodySize(const Entry& e) {
+  return e.text.size() + 16 + (e.see_also.empty() ? 4 * e.topics->size() : e.see_also.size());
+}
+
+using Path = std::vector<std::string>;  // the parents, then the keyword itself
+
+struct Merged {
+  std::vector<std::uint32_t> topics;
+  std::string see_also;
+  bool listed = false;
+};
+
+// Level by level, so that a keyword's children follow it before any keyword that merely starts
+// with its name ("Alpha", "Alpha, Sub", "Alpha beta").
+bool PathBefore(const Path* a, const Path* b) {
+  for (size_t i = 0; i < a->size() && i < b->size(); ++i) {
+    if (KeywordBefore1252((*a)[i], (*b)[i])) return true;
+    if (KeywordBefore1252((*b)[i], (*a)[i])) return false;
+  }
+  return a->size() < b->size();
+}
+
+std::string Joined(const Path& path, size_t parts) {
+  std::string s;
+  for (size_t i = 0; i < parts; ++i) {
+    if (i) s += kPathSeparator;
+    s += path[i];
+  }
+  return s;
+}
 
 }  // namespace
 
@@ -107,30 +147,48 @@ bool KeywordBefore1252(const std::string& a, const std::string& b) {
 
 KeywordIndex BuildKeywordIndex(const std::vector<Keyword>& keywords, unsigned code_page,
                                std::uint32_t lcid, std::string* too_large) {
-  std::map<std::string, std::vector<std::uint32_t>> merged;
+  std::map<Path, Merged> merged;
   for (const Keyword& k : keywords) {
-    std::vector<std::uint32_t>& topics = merged[k.name];
+    if (k.name.empty()) continue;
+    Path path = k.parents;
+    path.push_back(k.name);
+    Merged& m = merged[path];
     for (std::uint32_t t : k.topics) {
-      if (std::find(topics.begin(), topics.end(), t) == topics.end()) topics.push_back(t);
+      if (std::find(m.topics.begin(), m.topics.end(), t) == m.topics.end()) m.topics.push_back(t);
     }
+    if (m.see_also.empty()) m.see_also = k.see_also;
   }
-  std::vector<const std::pair<const std::string, std::vector<std::uint32_t>>*> order;
+  // A keyword with topics or a reference is listed, and so is every keyword above it.
+  for (auto& [path, m] : merged) {
+    if (m.topics.empty() && m.see_also.empty()) continue;
+    m.listed = true;
+    for (size_t n = 1; n < path.size(); ++n)
+      merged[Path(path.begin(), path.begin() + n)].listed = true;
+  }
+  std::vector<const std::pair<const Path, Merged>*> order;
   for (const auto& m : merged) {
-    if (!m.second.empty() && !m.first.empty()) order.push_back(&m);
+    if (m.second.listed) order.push_back(&m);
   }
   KeywordIndex out;
   if (order.empty()) return out;
-  std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
-    return KeywordBefore1252(a->first, b->first);
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [](const auto* a, const auto* b) { return PathBefore(&a->first, &b->first); });
   std::vector<Entry> entries;
   for (const auto* m : order) {
+    const Path& path = m->first;
     Entry e;
-    Utf16Of(code_page, m->first, &e.text);
-    e.topics = &m->second;
+    Utf16Of(code_page, Joined(path, path.size()), &e.text);
+    e.depth = static_cast<std::uint16_t>(path.size() - 1);
+    if (path.size() > 1) {
+      Bytes prefix;
+      Utf16Of(code_page, Joined(path, path.size() - 1) + std::string(kPathSeparator), &prefix);
+      e.name_at = static_cast<std::uint32_t>(prefix.size() / 2 - 1);
+    }
+    if (!m->second.see_also.empty()) Utf16Of(code_page, m->second.see_also, &e.see_also);
+    e.topics = &m->second.topics;
     // Every entry fits an empty listing block; so each index block takes two children at least.
     if (kListingHeaderSize + EntryBodySize(e) + 8 > kBlockSize) {
-      if (too_large) *too_large = m->first;
+      if (too_large) *too_large = Joined(path, path.size());
       return {};
     }
     entries.push_back(std::move(e));

@@ -69,6 +69,7 @@ class Compiler {
   };
   std::vector<WindowDef> AnsiWindows() const;
   Bytes WriteHelpTables();
+  bool BinaryIndexBuildable() const;
   KeywordIndex BuildBinaryIndex();
   void AddAnchorTopics();
   void FinishContent();
@@ -102,6 +103,8 @@ class Compiler {
   struct IndexEntry {
     std::string name;                  // keyword, code page bytes
     std::vector<std::string> targets;  // folded stored names, with the anchor if any
+    std::vector<std::string> parents;  // the keywords it is nested under, outermost first
+    std::string see_also;              // the "See Also" text, code page bytes
   };
   std::vector<IndexEntry> index_entries_;
   bool index_is_flat_ = true;  // no nested keywords, no "See Also"

@@ -109,10 +109,7 @@ Bytes Compiler::WriteHelpTables() {
 // Places inside pages that index keywords link to ("a.htm#part") are topics after the pages,
 // titled by their first keyword, as Windows' compiler lists them. Only a binary index needs them.
 void Compiler::AddAnchorTopics() {
-  if (project_.index_file.empty() || !project_.binary_index ||
-      !CanSortKeywords(project_.code_page) || !index_is_flat_) {
-    return;
-  }
+  if (!BinaryIndexBuildable()) return;
   for (const IndexEntry& e : index_entries_) {
     for (const std::string& target : e.targets) {
       const size_t hash = target.find('#');
@@ -127,8 +124,15 @@ void Compiler::AddAnchorTopics() {
   }
 }
 
-// The binary keyword index, where the project has an index file and does not turn it off, and
-// where its keywords can be put in the viewer's order.
+// Whether the book gets a binary keyword index: where the project has an index file and does not
+// turn it off, where its keywords can be put in the viewer's order, and, for nested keywords and
+// "See Also" entries, whose layout no book of Microsoft's compiler shows us, only where the
+// project asks for the index in so many words.
+bool Compiler::BinaryIndexBuildable() const {
+  return !project_.index_file.empty() && project_.binary_index &&
+         CanSortKeywords(project_.code_page) && (index_is_flat_ || project_.binary_index_stated);
+}
+
 KeywordIndex Compiler::BuildBinaryIndex() {
   if (project_.index_file.empty() || !project_.binary_index) return {};
   const std::string hhp = Label(project_path_);
@@ -141,14 +145,15 @@ KeywordIndex Compiler::BuildBinaryIndex() {
     }
     return {};
   }
-  if (!index_is_flat_) {
-    result_->warnings.push_back(hhp + ": no binary keyword index for an index file with nested " +
-                                "keywords or See Also entries; the viewer reads the index file");
+  if (!BinaryIndexBuildable()) {
+    result_->warnings.push_back(
+        hhp + ": no binary keyword index for an index file with nested keywords or See Also " +
+        "entries unless the project says Binary Index=Yes; the viewer reads the index file");
     return {};
   }
   std::vector<Keyword> keywords;
   for (const IndexEntry& e : index_entries_) {
-    Keyword k{e.name, {}};
+    Keyword k{e.name, {}, e.parents, e.see_also};
     for (const std::string& target : e.targets) {
       auto found = topic_by_name_.find(target);
       if (found != topic_by_name_.end())

@@ -198,11 +198,18 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
   if (!ReadWholeFile(disk, &bytes)) Fail(ErrorCode::kFileUnreadable, name);
   Sitemap map = ParseSitemap(bytes, name);
   if (is_contents) ReadContentsProperties(map.properties, name);
+  std::vector<std::pair<int, std::string>> open_keywords;  // depth and name of each parent
   for (const SitemapItem& item : map.items) {
     ContentsEntry entry{item.depth, std::string(), SitemapParam(item.params, "Name")};
-    IndexEntry keyword{SitemapParam(item.params, "Name"), {}};
-    if (!is_contents && (item.depth > 1 || !SitemapParam(item.params, "See Also").empty())) {
-      index_is_flat_ = false;
+    IndexEntry keyword{
+        SitemapParam(item.params, "Name"), {}, {}, SitemapParam(item.params, "See Also")};
+    if (!is_contents) {
+      while (!open_keywords.empty() && open_keywords.back().first >= item.depth) {
+        open_keywords.pop_back();
+      }
+      for (const auto& parent : open_keywords) keyword.parents.push_back(parent.second);
+      open_keywords.emplace_back(item.depth, keyword.name);
+      if (!keyword.parents.empty() || !keyword.see_also.empty()) index_is_flat_ = false;
     }
     for (const auto& [param, value] : item.params) {
       if (!text::EqualsNoCase(param, "Local") || !IsLocalReference(value)) continue;

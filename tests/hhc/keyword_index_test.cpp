@@ -6,6 +6,7 @@
 
 #include "help/keyword_index.h"
 #include "hhc/compiler.h"
+#include "tests/support/binary_tables.h"
 #include "tests/support/chm_support.h"
 
 namespace chm_test {
@@ -76,6 +77,8 @@ TEST(KeywordIndex, BuiltWhereItsOrderIsKnownAndWarnedAboutWhereNot) {
       {"an unchecked layout for nested keywords", "0x409", "",
        IndexFile(Item("Alpha", "a.htm") + "<ul>" + Item("Sub", "a.htm") + "</ul>"), false,
        "nested keywords"},
+      {"no index for nested keywords asked for in so many words", "0x409", "Binary Index=Yes\r\n",
+       IndexFile(Item("Alpha", "a.htm") + "<ul>" + Item("Sub", "a.htm") + "</ul>"), true, ""},
   };
   for (const Case& c : cases) {
     fs::path dir = FreshFolder("keyword_index");
@@ -99,6 +102,96 @@ TEST(KeywordIndex, BuiltWhereItsOrderIsKnownAndWarnedAboutWhereNot) {
       EXPECT_NE(warnings.find(c.warning), std::string::npos) << c.fault << ": " << warnings;
     }
   }
+}
+
+// No book of Microsoft's compiler has nested keywords or "See Also" entries, so their layout is
+// checked against chmcmd's for the same index file, field by field; each difference kept is
+// asserted and explained here.
+TEST(KeywordIndex, NestedAndSeeAlsoEntriesAsChmcmdListsThem) {
+  const fs::path dir = FreshFolder("keyword_nesting");
+  for (const char* page : {"a", "b", "c", "d"}) {
+    WriteBytes(dir / (std::string(page) + ".htm"),
+               std::string("<html><head><title>") + page + "</title></head><body>x</body></html>");
+  }
+  auto sub = [](const std::string& items) { return "<ul>" + items + "</ul>"; };
+  WriteBytes(dir / "i.hhk",
+             IndexFile(Item("Alpha beta", "b.htm") + Item("Alpha", "a.htm") +
+                       sub(Item("zed", "b.htm") +
+                           "<li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Sub\">"
+                           "<param name=\"Local\" value=\"c.htm\"><param name=\"Local\" "
+                           "value=\"d.htm\"></object>" +
+                           sub(Item("Deep", "d.htm"))) +
+                       "<li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Beta\">"
+                       "<param name=\"See Also\" value=\"Alpha\"></object>" +
+                       Item("Alpha!", "d.htm") + Item("caf\xE9", "c.htm")));
+  const std::string options =
+      "Index file=i.hhk\r\nBinary Index=Yes\r\nLanguage=0x409 English (United States)\r\n"
+      "Default topic=a.htm\r\n\r\n[FILES]\r\na.htm\r\nb.htm\r\nc.htm\r\nd.htm\r\n";
+  WriteBytes(dir / "ours.hhp", "[OPTIONS]\r\nCompiled file=ours.chm\r\n" + options);
+  WriteBytes(dir / "theirs.hhp", "[OPTIONS]\r\nCompiled file=theirs.chm\r\n" + options);
+  chm::CompileSettings settings;
+  settings.unix_time = 1700000000;
+  chm::CompileResult r = chm::CompileProject((dir / "ours.hhp").u8string(), settings);
+  ASSERT_TRUE(r.ok);
+  EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
+  const std::string command = "cd '" + dir.string() + "' && chmcmd theirs.hhp >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << "chmcmd failed";
+
+  const KeywordTreeFields ours = ReadKeywordTree(InspectBook(dir / "ours.chm"));
+  const KeywordTreeFields theirs = ReadKeywordTree(InspectBook(dir / "theirs.chm"));
+  ASSERT_TRUE(ours.present && theirs.present);
+  EXPECT_TRUE(ours.problems.empty() && theirs.problems.empty());
+  EXPECT_EQ(ours.format, theirs.format);
+  EXPECT_EQ(ours.block_size, theirs.block_size);
+  EXPECT_EQ(ours.last_listing, theirs.last_listing);
+  EXPECT_EQ(ours.root, theirs.root);
+  EXPECT_EQ(ours.blocks, theirs.blocks);
+  EXPECT_EQ(ours.keyword_count, theirs.keyword_count);
+  EXPECT_EQ(ours.code_page, theirs.code_page);
+  EXPECT_EQ(ours.chm, theirs.chm);
+  EXPECT_EQ(ours.version, theirs.version);
+  // Where chmcmd differs from Microsoft's books, which ours match byte for byte: the flags word
+  // (Microsoft 0x0104, chmcmd 2), the tree depth (1 for a lone listing block, chmcmd 0) and the
+  // LCID (the project's, chmcmd 0).
+  EXPECT_EQ(ours.flags, 0x0104);
+  EXPECT_EQ(theirs.flags, 0x0002);
+  EXPECT_EQ(ours.tree_depth, 1);
+  EXPECT_EQ(theirs.tree_depth, 0);
+  EXPECT_EQ(ours.lcid, 0x409u);
+  EXPECT_EQ(theirs.lcid, 0u);
+
+  // The order: a keyword's children right after it, before keywords that only start with its
+  // name; "Alpha!" after "Alpha beta" as chmcmd has it, which is also Windows' order.
+  const std::vector<std::string> order = {"Alpha",      "Alpha, Sub", "Alpha, Sub, Deep",
+                                          "Alpha, zed", "Alpha beta", "Alpha!",
+                                          "Beta",       "caf\u00e9"};
+  ASSERT_EQ(ours.entries.size(), order.size());
+  ASSERT_EQ(theirs.entries.size(), order.size());
+  for (size_t i = 0; i < order.size(); ++i) {
+    const KeywordEntryFields& a = ours.entries[i];
+    const KeywordEntryFields& b = theirs.entries[i];
+    EXPECT_EQ(a.text, order[i]);
+    // chmcmd writes a letter outside ASCII as '?' (it does not convert the code page).
+    EXPECT_EQ(b.text, a.text == "caf\u00e9" ? "caf?" : a.text);
+    EXPECT_EQ(a.see_also_flag, b.see_also_flag) << a.text;
+    EXPECT_EQ(a.depth, b.depth) << a.text;
+    EXPECT_EQ(a.name_at, b.name_at) << a.text;
+    EXPECT_EQ(a.unknown, b.unknown) << a.text;
+    EXPECT_EQ(a.see_also, b.see_also) << a.text;
+    EXPECT_EQ(a.one, b.one) << a.text;
+    EXPECT_EQ(a.number, b.number) << a.text;
+    if (a.text == "Alpha, Sub") {
+      // chmcmd keeps only the last of several Local parameters; Microsoft's books list every
+      // topic of a keyword, and so do ours.
+      EXPECT_EQ(a.topics, (std::vector<std::string>{"c.htm", "d.htm"}));
+      EXPECT_EQ(b.topics, (std::vector<std::string>{"d.htm"}));
+    } else {
+      EXPECT_EQ(a.count, b.count) << a.text;
+      EXPECT_EQ(a.topics, b.topics) << a.text;
+    }
+  }
+  EXPECT_EQ(ours.entries[2].name_at, 12u);  // "Alpha, Sub, " is 12 characters
+  EXPECT_EQ(ours.entries[6].see_also, "Alpha");
 }
 
 }  // namespace
