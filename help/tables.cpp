@@ -149,6 +149,7 @@ Bytes BuildSystem(const SystemInfo& info, const Bytes& idxhdr) {
   if (!info.index_file.empty()) PutStringRecord(&b, 1, info.index_file);
   if (!info.default_window.empty()) PutStringRecord(&b, 5, info.default_window);
   if (info.keyword_links) PutDwordRecord(&b, 7, info.index_key);
+  if (info.binary_contents) PutDwordRecord(&b, 11, info.contents_key);
   PutDwordRecord(&b, 12, 0);  // information types
   PutRecord(&b, 13, idxhdr);
   PutDwordRecord(&b, 15, 0);  // information-type checksum

@@ -51,15 +51,17 @@ struct SystemInfo {
   std::uint32_t lcid = 0x0409;
   bool dbcs = false;
   bool full_text_search = false;
-  bool keyword_links = false;   // a binary keyword index
-  std::uint32_t index_key = 0;  // #URLTBL key of the index file's name, with a binary index
+  bool keyword_links = false;      // a binary keyword index
+  std::uint32_t index_key = 0;     // #URLTBL key of the index file's name, with a binary index
+  bool binary_contents = false;    // #TOCIDX
+  std::uint32_t contents_key = 0;  // #URLTBL key of the contents file's name, with #TOCIDX
   bool compatibility_1_0 = false;
   std::uint64_t unix_time = 0;
   std::string contents_file, index_file, default_topic, title, default_window, default_font;
   std::string compiled_stem;  // lower-cased stem of the book's file name
 };
 
-// Records 10, 9, 4, 2, [3], [16], 6, [0], [1], [5], [7], 12, 13, 15 in that order.
+// Records 10, 9, 4, 2, [3], [16], 6, [0], [1], [5], [7], [11], 12, 13, 15 in that order.
 Bytes BuildSystem(const SystemInfo& info, const Bytes& idxhdr);
 
 // The compiler version string recorded in #SYSTEM (viewers show it as "compiled with").

@@ -51,6 +51,8 @@ Bytes Compiler::BuildSystemTable(const fs::path& book, const Bytes& idxhdr) cons
     info.index_file = Ansi(project_.index_file, "Index file");
   }
   if (keyword_links_) info.index_key = UrlKey(Ansi(project_.index_file, "Index file"));
+  info.binary_contents = binary_contents_;
+  if (binary_contents_) info.contents_key = UrlKey(Ansi(project_.contents_file, "Contents file"));
   std::string default_topic = project_.default_topic;
   if (default_topic.empty() && !project_.files.empty()) default_topic = project_.files.front();
   info.default_topic = Ansi(default_topic, "Default topic");

@@ -13,6 +13,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "help/contents_tree.h"
 #include "help/fulltext_index.h"
 #include "help/keyword_index.h"
 #include "help/tables.h"
@@ -60,6 +61,7 @@ class Compiler {
   void WriteSection1Table(const std::string& name, const Bytes& bytes);
   void ReadContentsProperties(const SitemapParams& properties, const std::string& label);
   std::vector<std::string> PlaceTopicsInContents();
+  std::vector<ContentsNode> ContentsNodes(StringPool* strings) const;
 
   // A file of section 0, in the order it is written; `bytes` is null for the compressed
   // section, which comes from the spool.
@@ -115,6 +117,7 @@ class Compiler {
   std::unique_ptr<ContentSpool> content_;
   std::unique_ptr<LzxEncoder> encoder_;
   bool keyword_links_ = false;             // the book has a binary keyword index
+  bool binary_contents_ = false;           // the book has #TOCIDX
   std::unique_ptr<FullTextIndex> search_;  // when the project asks for full-text search
   std::string buffer_;
   std::uint64_t unix_time_ = 0;

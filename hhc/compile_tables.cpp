@@ -60,6 +60,24 @@ std::vector<std::string> Compiler::PlaceTopicsInContents() {
   return shown;
 }
 
+// The contents entries as nodes of the binary contents tree: the topic each opens, or its name.
+std::vector<ContentsNode> Compiler::ContentsNodes(StringPool* strings) const {
+  std::vector<ContentsNode> nodes;
+  for (const ContentsEntry& e : contents_entries_) {
+    ContentsNode node;
+    node.depth = e.depth;
+    auto found = e.target.empty() ? topic_by_name_.end() : topic_by_name_.find(e.target);
+    if (found != topic_by_name_.end()) {
+      node.has_topic = true;
+      node.topic = static_cast<std::uint32_t>(found->second);
+    } else {
+      node.name = strings->Add(e.name);
+    }
+    nodes.push_back(node);
+  }
+  return nodes;
+}
+
 Bytes Compiler::WriteHelpTables() {
   const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
   std::vector<std::string> shown_in_contents = PlaceTopicsInContents();
@@ -87,6 +105,10 @@ Bytes Compiler::WriteHelpTables() {
     keyword_links_ = true;
   }
   WriteSection1Table("/$WWAssociativeLinks/Property", empty_property);
+  if (project_.binary_toc && !contents_entries_.empty()) {
+    WriteSection1Table("/#TOCIDX", BuildContentsTree(ContentsNodes(&strings)));
+    binary_contents_ = true;
+  }
   if (HasSearchObjects(project_.code_page)) {
     WriteSection1Table("/$OBJINST", BuildSearchObjects(project_.code_page, project_.lcid,
                                                        search_ ? search_->stop_words()

@@ -116,10 +116,9 @@ void Compiler::ReadProject() {
   if (!project_.infotypes.empty()) {
     result_->warnings.push_back(Label(project_path_) + ": information types are not supported");
   }
-  if (project_.binary_toc) {
+  if (project_.binary_toc && project_.contents_file.empty()) {
     result_->warnings.push_back(Label(project_path_) +
-                                ": Binary TOC=Yes: no binary contents (#TOCIDX) is built; the "
-                                "viewer reads the contents file instead");
+                                ": Binary TOC=Yes without a Contents file: no binary contents");
   }
   if (project_.full_text_search) {
     search_ = std::make_unique<FullTextIndex>(project_.code_page, project_.lcid);

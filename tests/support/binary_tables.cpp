@@ -141,8 +141,8 @@ TocIdxFields ReadTocIdx(const InspectedBook& book, std::uint32_t entry_size) {
   }
   std::sort(t.nodes.begin(), t.nodes.end(),
             [](const TocNodeFields& a, const TocNodeFields& b) { return a.at < b.at; });
-  for (std::uint64_t at = t.topic_slots_at; at + 4 <= t.entries_at && r.Has(at, 4); at += 4) {
-    t.topic_slots.push_back(r.U32(at));
+  for (std::uint32_t i = 0; i < t.entry_count && r.Has(t.topic_slots_at + 4 * i, 4); ++i) {
+    t.topic_slots.push_back(r.U32(t.topic_slots_at + 4 * i));
   }
   for (std::uint32_t i = 0; i < t.entry_count; ++i) {
     const std::uint64_t at = t.entries_at + std::uint64_t{i} * entry_size;

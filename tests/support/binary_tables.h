@@ -48,7 +48,7 @@ struct TocIdxFields {
   bool present = false;
   std::uint32_t first_node = 0, entries_at = 0, entry_count = 0, topic_slots_at = 0;
   std::vector<TocNodeFields> nodes;        // reached from the first node, in offset order
-  std::vector<std::uint32_t> topic_slots;  // the DWORDs from topic_slots_at to entries_at
+  std::vector<std::uint32_t> topic_slots;  // one DWORD for each entry, from topic_slots_at
   std::vector<TocEntryFields> entries;
   std::vector<std::string> problems;
 };
