@@ -386,8 +386,7 @@ void Compiler::StreamOne(size_t index) {
             text::EncodeCodePage(project_.code_page, title, &converted) ? converted : std::string();
       }
       if (search_) {
-        const bool utf8 = encoding == text::Encoding::kUtf8;
-        PageText text = ExtractPageText(buffer_, utf8, project_.code_page);
+        PageText text = ExtractPageText(buffer_, scan.encoding, project_.code_page);
         search_->AddPage(static_cast<std::uint32_t>(topics_.size()), text.title, text.body);
       }
       topic_by_name_.emplace(text::LowerAscii(name), topics_.size());

@@ -202,9 +202,67 @@ std::string ToCodePage(unsigned code_page, const std::string& utf8) {
   return out;
 }
 
+// Bytes of `code_page` in UTF-8, bytes it does not define (or a double-byte character cut short)
+// as blanks. A byte below 0x40 is never the second byte of a double-byte character, so the text
+// is decoded in runs between such bytes, and a run that fails character by character.
+std::string DecodeReplacing(unsigned code_page, std::string_view bytes) {
+  std::string out;
+  if (text::DecodeCodePage(code_page, bytes, &out)) return out;
+  out.clear();
+  std::string piece;
+  auto decode = [&](std::string_view run) {
+    if (text::DecodeCodePage(code_page, run, &piece)) {
+      out += piece;
+      return true;
+    }
+    return false;
+  };
+  size_t i = 0;
+  while (i < bytes.size()) {
+    size_t end = i;
+    while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x40) ++end;
+    if (end == i) {
+      out.push_back(bytes[i++]);
+      continue;
+    }
+    const std::string_view run = bytes.substr(i, end - i);
+    if (!decode(run)) {
+      for (size_t k = 0; k < run.size();) {
+        const size_t n =
+            text::IsLeadByte(code_page, static_cast<unsigned char>(run[k])) && k + 1 < run.size()
+                ? 2
+                : 1;
+        if (!decode(run.substr(k, n))) out.push_back(' ');
+        k += n;
+      }
+    }
+    i = end;
+  }
+  return out;
+}
+
 }  // namespace
 
-PageText ExtractPageText(std::string_view page, bool utf8, unsigned code_page) {
+PageText ExtractPageText(std::string_view page, const text::ChapterEncoding& encoding,
+                         unsigned code_page) {
+  std::string decoded;
+  text::Encoding marked;
+  switch (encoding.encoding) {
+    case text::Encoding::kAnsi:
+    case text::Encoding::kUtf8:
+      break;
+    case text::Encoding::kUtf16Le:
+    case text::Encoding::kUtf16Be:
+      decoded = text::Utf16BytesToUtf8(page.substr(text::ByteOrderMark(page, &marked)),
+                                       encoding.encoding == text::Encoding::kUtf16Be);
+      page = decoded;
+      break;
+    case text::Encoding::kCodePage:
+      decoded = DecodeReplacing(encoding.code_page, page);
+      page = decoded;
+      break;
+  }
+  const bool utf8 = encoding.encoding != text::Encoding::kAnsi;
   PageText text = Extractor(page, utf8, code_page).Run();
   if (utf8) {
     text.title = ToCodePage(code_page, text.title);

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/chapter_encoding.h"
+
 namespace chm {
 
 struct PageText {
@@ -12,9 +14,12 @@ struct PageText {
   std::string body;   // everything else, in page order
 };
 
-// `page` is in the book's code page `code_page`, or in UTF-8 when `utf8`; the text comes back in
-// the code page either way (the viewer looks its search words up in the code page), and a
-// character the code page lacks becomes a blank. Linear in the page's size, whatever its markup.
-PageText ExtractPageText(std::string_view page, bool utf8, unsigned code_page);
+// `page` is the page's bytes as stored, in `encoding` as the link scan decides it (kAnsi: the
+// book's code page `code_page`). The text comes back in the book's code page whatever the page's
+// own encoding (the viewer looks its search words up in the code page): a character the code
+// page lacks, or bytes the page's encoding does not define, become a blank. Linear in the page's
+// size, whatever its markup.
+PageText ExtractPageText(std::string_view page, const text::ChapterEncoding& encoding,
+                         unsigned code_page);
 
 }  // namespace chm

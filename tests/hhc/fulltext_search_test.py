@@ -71,8 +71,13 @@ def words_of(text, codec):
         token = m.group()
         pieces = []
         for ch in token:
-            b = ch.encode(codec, errors='replace')
-            if len(b) == 2:
+            try:
+                b = ch.encode(codec)
+            except UnicodeEncodeError:  # a character the book's code page lacks: left out
+                b = None
+            if b is None:
+                pieces.append(None)
+            elif len(b) == 2:
                 pieces += [None, b]
             elif ch.isalnum() or ch in '_.':
                 pieces.append(b)
@@ -91,10 +96,19 @@ def words_of(text, codec):
     return [w.strip(b'.') if not w[:1].isdigit() else w.rstrip(b'.') for w in out if w.strip(b'.')]
 
 
+def page_encoding(data, codec):
+    """A page's encoding: its byte-order mark, its declared charset, or the book's code page."""
+    if data.startswith((b'\xff\xfe', b'\xfe\xff')):
+        return 'utf-16'
+    declared = re.search(rb'charset=["\']?([\w-]+)', data.lower())
+    if data.startswith(b'\xef\xbb\xbf') or not declared:
+        return 'utf-8' if data.startswith(b'\xef\xbb\xbf') else codec
+    return declared.group(1).decode()
+
+
 def page_words(data, codec):
-    utf8 = re.search(rb'charset=["\']?utf-8', data.lower()) or data.startswith(b'\xef\xbb\xbf')
     parser = PageText()
-    parser.feed(data.decode('utf-8' if utf8 else codec, errors='replace').lstrip('\ufeff'))
+    parser.feed(data.decode(page_encoding(data, codec), errors='replace').lstrip('\ufeff'))
     return set(words_of(''.join(parser.title), codec)) | set(words_of(''.join(parser.body), codec))
 
 
@@ -179,6 +193,36 @@ def english_and_chinese(tmp):
     stops = ['的', 'and']
     book = write_project(os.path.join(tmp, 'zh'), 'gbk', '0x804 Chinese', pages, stops)
     check_against_texts('cp936', book, pages, 'gbk', stops, [gbk('模板'), gbk('数据库')])
+
+
+def other_encodings(tmp):
+    """Pages in UTF-16 or in a code page other than the book's: the search finds their words in
+    the book's code page; what the code page lacks is not indexed. Every page has a title of its
+    own, since python3-chm's search answers by title."""
+    books = [
+        ('cp1252', '0x409 English', {
+            'le.htm': '<html><head><title>Little Endian</title></head><body>Café naïve 中文 '
+                      'Привет résumé</body></html>'.encode('utf-16'),
+            'be.htm': b'\xfe\xff' + '<html><head><title>BE</title></head><body>Big endian über '
+                      'ﬁne</body></html>'.encode('utf-16-be'),
+            'cyr.htm': '<html><head><meta charset="windows-1251"><title>Кириллица</title>'
+                       '</head><body>Кириллица mixed with latin</body></html>'.encode('cp1251'),
+            'plain.htm': b'<html><head><title>Plain</title></head><body>plain caf\xe9 latin'
+                         b'</body></html>',
+        }),
+        ('gbk', '0x804 Chinese', {
+            'le.htm': '<html><head><title>统一码</title></head><body>搜索 UTF-16 页 café '
+                      '한국어 ok</body></html>'.encode('utf-16'),
+            'big5.htm': '<html><head><meta http-equiv="Content-Type" content="text/html; '
+                        'charset=big5"><title>繁體中文</title></head><body>搜尋 傳統 字</body>'
+                        '</html>'.encode('big5'),
+            'gbk.htm': '<html><head><title>国标</title></head><body>搜索 中文 字</body></html>'
+                       .encode('gbk'),
+        }),
+    ]
+    for codec, lcid, pages in books:
+        book = write_project(os.path.join(tmp, 'enc_' + codec), codec, lcid, pages, [])
+        check_against_texts(codec + ' pages in other encodings', book, pages, codec, [], [])
 
 
 def fifti_has(data, word):
@@ -446,6 +490,7 @@ def main():
     tmp = tempfile.mkdtemp(prefix='folivane_fts_')
     try:
         english_and_chinese(tmp)
+        other_encodings(tmp)
         hostile_pages(tmp)
         reference_books(tmp)
     finally:

@@ -49,8 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     chm::ResolveReference("dir/page.htm", ref, &name);
   }
   for (unsigned code_page : {1252u, 936u}) {
-    const bool utf8 = size > 0 && data[0] & 1;
-    const chm::PageText page = chm::ExtractPageText(text, utf8, code_page);
+    // The page in each encoding the link scan may decide, by the first byte.
+    const text::ChapterEncoding encodings[] = {
+        {text::Encoding::kAnsi, 0},       {text::Encoding::kUtf8, 0},
+        {text::Encoding::kUtf16Le, 0},    {text::Encoding::kUtf16Be, 0},
+        {text::Encoding::kCodePage, 950}, {text::Encoding::kCodePage, 1251}};
+    const text::ChapterEncoding encoding = encodings[size > 0 ? data[0] % 6 : 0];
+    const chm::PageText page = chm::ExtractPageText(text, encoding, code_page);
     chm::FullTextIndex index(code_page, 0x409);
     index.SetStopWords(text.substr(0, size / 4));
     index.AddPage(0, page.title, page.body);
