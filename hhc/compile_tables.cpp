@@ -1,5 +1,6 @@
 // The viewer's tables of a book, written into its compressed section after the pages.
 #include <algorithm>
+#include <cstdio>
 
 #include "help/search_objects.h"
 #include "hhc/compile_steps.h"
@@ -159,11 +160,19 @@ KeywordIndex Compiler::BuildBinaryIndex() {
   if (project_.index_file.empty() || !project_.binary_index) return {};
   const std::string hhp = Label(project_path_);
   if (!CanSortKeywords(project_.code_page)) {
+    // Windows' viewer finds a keyword by comparing it with the listed ones in the collation of
+    // the book's language, and Microsoft's compiler lists them in that order (for 1252 not the
+    // byte order: "cafe", "caf\xE9", "cafes"). For Chinese (PRC) that collation is by pinyin, from
+    // Windows' own tables; a listing in any other order would make look-ups miss.
     if (project_.binary_index_stated) {
-      result_->warnings.push_back(hhp +
-                                  ": Binary Index=Yes: no binary keyword index for code page " +
-                                  std::to_string(project_.code_page) +
-                                  " (only 1252); the viewer reads the index file instead");
+      char lcid[16];
+      std::snprintf(lcid, sizeof lcid, "0x%04X", static_cast<unsigned>(project_.lcid));
+      result_->warnings.push_back(
+          hhp + ": Binary Index=Yes: no binary keyword index for code page " +
+          std::to_string(project_.code_page) + ": Windows' viewer looks keywords up in the sort " +
+          "order of language " + lcid + (project_.code_page == 936 ? " (pinyin)" : "") +
+          ", which is known here only for code page 1252; the Index tab shows the index file, " +
+          "but keyword links (KLinks) find nothing");
     }
     return {};
   }
