@@ -16,7 +16,8 @@
 namespace chm {
 
 // #STRINGS: offset 0 is the empty string; no string crosses a 4 KiB block, because the viewer
-// reads the pool block by block. Equal strings share one offset.
+// reads the pool block by block. Equal strings share one offset. The bytes a block cannot
+// hold of a string are no zeros but the string's start, as Microsoft's compiler leaves them.
 class StringPool {
  public:
   StringPool() : bytes_(1, 0) {}
