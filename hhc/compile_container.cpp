@@ -1,5 +1,6 @@
 // The container of a book: section 0, the directory, and the file written, read back and given
 // the book's name.
+#include <algorithm>
 #include <filesystem>
 
 #include "hhc/compile_steps.h"
@@ -66,7 +67,7 @@ Bytes Compiler::BuildSystemTable(const fs::path& book, const Bytes& idxhdr) cons
 std::vector<Compiler::Section0Piece> Compiler::LayOutSection0(const Bytes& system) {
   const std::uint64_t uncompressed = encoder_->UncompressedSize();
   const std::uint64_t content_size = encoder_->CompressedSize();
-  // Section 0, in the order the other compilers use.
+  // Section 0, in the order Microsoft's compiler uses.
   section0_tables_ = {NameListFile(),
                       TransformListFile(),
                       SpanInfoFile(uncompressed),
@@ -74,9 +75,16 @@ std::vector<Compiler::Section0Piece> Compiler::LayOutSection0(const Bytes& syste
                       system,
                       ResetTableFile(uncompressed, content_size, encoder_->FrameOffsets())};
   const Bytes* t = section0_tables_.data();
-  return {{kNameListName, &t[0]},    {kTransformListName, &t[1]}, {kSpanInfoName, &t[2]},
-          {kControlDataName, &t[3]}, {"/#SYSTEM", &t[4]},         {kContentName, nullptr},
-          {kResetTableName, &t[5]}};
+  std::vector<Section0Piece> pieces = {{kNameListName, &t[0]},  {kTransformListName, &t[1]},
+                                       {kSpanInfoName, &t[2]},  {kControlDataName, &t[3]},
+                                       {"/#SYSTEM", &t[4]},     {kContentName, nullptr},
+                                       {kResetTableName, &t[5]}};
+  // Microsoft's compiler stores the reset table as soon as the first frame is complete, before
+  // #SYSTEM; a section of one frame gets its table only at the end, after the content.
+  if (encoder_->FrameOffsets().size() > 1) {
+    std::rotate(pieces.begin() + 4, pieces.end() - 1, pieces.end());
+  }
+  return pieces;
 }
 
 std::vector<DirectoryEntry> Compiler::ListDirectoryEntries(const std::vector<Section0Piece>& pieces,

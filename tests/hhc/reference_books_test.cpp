@@ -301,6 +301,28 @@ TEST_P(HelpTables, BlocksOfTheUrlTableAndTheStringsEndAsMicrosoftsDo) {
   }
 }
 
+// Section 0's files by their place. Microsoft's one-frame book (My Program) has the reset table
+// last, its books of 4 frames and more have it before #SYSTEM; no book here has 2 or 3 frames.
+std::vector<std::string> Section0Order(const InspectedBook& book) {
+  std::vector<const EntryFields*> files;
+  for (const EntryFields& e : book.entries) {
+    if (e.section == 0 && e.length > 0) files.push_back(&e);
+  }
+  std::sort(files.begin(), files.end(),
+            [](const EntryFields* a, const EntryFields* b) { return a->offset < b->offset; });
+  std::vector<std::string> names;
+  for (const EntryFields* e : files) names.push_back(e->name);
+  return names;
+}
+
+TEST_P(HelpTables, Section0FilesComeInMicrosoftsOrder) {
+  auto frames = [](const InspectedBook& b) {
+    return (b.reset_table.uncompressed + 0x7FFF) / 0x8000;
+  };
+  ASSERT_EQ(frames(*ours_) > 1, frames(*ms_) > 1) << "one frame in both books, or more in both";
+  EXPECT_EQ(Section0Order(*ours_), Section0Order(*ms_));
+}
+
 TEST_P(HelpTables, RebuiltBookReadsTheSameInChmlibLibmspackAnd7Zip) {
   BookFiles chmlib = ReadWithChmlib(ours_book_);
   EXPECT_FALSE(chmlib.empty());
