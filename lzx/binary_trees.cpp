@@ -16,14 +16,10 @@ void LzxBinaryTrees::Reset(const std::uint8_t* data, std::size_t size) {
   std::fill(head_.begin(), head_.end(), -1);
 }
 
-void LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int depth,
-                             std::vector<std::uint32_t>* lengths,
-                             std::vector<std::uint32_t>* distances) {
-  if (lengths != nullptr) {
-    lengths->clear();
-    distances->clear();
-  }
-  if (pos + 3 > size_) return;  // no 3-byte key; such a position is never a match source
+std::size_t LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int depth,
+                                    LzxMatch* found) {
+  std::size_t count = 0;
+  if (pos + 3 > size_) return 0;  // no 3-byte key; such a position is never a match source
   const std::uint8_t* cur = data_ + pos;
   const std::uint32_t key = static_cast<std::uint32_t>(cur[0]) |
                             static_cast<std::uint32_t>(cur[1]) << 8 |
@@ -47,17 +43,17 @@ void LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int depth,
     const std::uint8_t* m = data_ + candidate;
     std::size_t len = std::min(smaller_len, larger_len);
     len += MatchLength(m + len, cur + len, sort_len - len);
-    if (lengths != nullptr && len > best && best < max_len) {
+    if (found != nullptr && len > best && best < max_len) {
       best = len;
-      lengths->push_back(static_cast<std::uint32_t>(std::min(len, max_len)));
-      distances->push_back(static_cast<std::uint32_t>(dist));
+      found[count++] = {static_cast<std::uint32_t>(std::min(len, max_len)),
+                        static_cast<std::uint32_t>(dist)};
     }
     std::int32_t* pair = &children_[2 * static_cast<std::size_t>(candidate)];
     if (len == sort_len) {
       // Identical for as far as we sort: the candidate's subtrees become ours.
       *smaller_slot = pair[0];
       *larger_slot = pair[1];
-      return;
+      return count;
     }
     if (m[len] < cur[len]) {
       *smaller_slot = candidate;
@@ -73,6 +69,7 @@ void LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int depth,
   }
   *smaller_slot = -1;
   *larger_slot = -1;
+  return count;
 }
 
 }  // namespace chm

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "lzx/format.h"
+#include "lzx/match_length.h"
+
 namespace chm {
 
 class LzxBinaryTrees {
@@ -15,11 +18,14 @@ class LzxBinaryTrees {
   LzxBinaryTrees();
   void Reset(const std::uint8_t* data, std::size_t size);
 
+  // Lengths strictly increase from 3, so a position has at most this many matches.
+  static constexpr std::size_t kMaxMatchesPerPosition = kLzxMaxMatch - kLzxMinMatch;
+
   // Adds position `pos` (positions must come in increasing order, none left out) and, unless
-  // `lengths` is null, reports the matches that are longer than every nearer one, at most
-  // `max_len` long, in increasing length. At most `depth` nodes are visited.
-  void Advance(std::size_t pos, std::size_t max_len, int depth, std::vector<std::uint32_t>* lengths,
-               std::vector<std::uint32_t>* distances);
+  // `found` is null, stores there the matches that are longer than every nearer one, at most
+  // `max_len` long, in increasing length, and returns how many. At most `depth` nodes are
+  // visited.
+  std::size_t Advance(std::size_t pos, std::size_t max_len, int depth, LzxMatch* found);
 
  private:
   static constexpr int kHashBits = 16;

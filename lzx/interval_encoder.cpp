@@ -13,7 +13,7 @@ namespace {
 
 // The best level parses near-optimally: deep tree walks and three passes per interval, each
 // priced by the one before.
-constexpr LzxOptimalParams kBestParams = {/*depth=*/128, /*nice_len=*/128, /*passes=*/3};
+constexpr LzxOptimalParams kBestParams = {/*depth=*/128, /*nice_len=*/257, /*passes=*/3};
 
 }  // namespace
 

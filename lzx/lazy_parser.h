@@ -28,6 +28,10 @@ class LzxLazyParser {
   // alone.
   void Parse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
 
+  // Parses only the interval's first bytes, under guessed prices: the statistics that price a
+  // parse of the whole interval.
+  void ParseSample(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
+
  private:
   struct Choice {
     std::uint32_t length = 0;  // 0: no match worth taking

@@ -1,15 +1,42 @@
 #include "lzx/optimal_parser.h"
 
 #include <algorithm>
-#include <limits>
+#include <cmath>
 
-#include "lzx/lazy_parser.h"
-#include "lzx/match_length.h"
+#include "lzx/block.h"
 
 namespace chm {
 namespace {
 
-constexpr std::uint32_t kInfinite = std::numeric_limits<std::uint32_t>::max();
+// Prices count sixteenths of a bit, so that symbols of nearly equal frequency are told apart.
+constexpr std::uint32_t kPriceScale = 16;
+// A symbol the previous parse did not use still gets a finite, unattractive price.
+constexpr double kUnusedMainBits = 12;
+constexpr double kUnusedLengthBits = 10;
+
+// A position's cheapest known way in, packed so that one unsigned comparison picks the cheaper:
+// the price in the top 32 bits, then the last step's length (9 bits) and value (16 bits), and a
+// low bit that marks a match-literal-repeat step, whose opening match is kept aside.
+constexpr std::uint64_t kMatchLiteralRepeat = 1;
+inline std::uint64_t PackCell(std::uint32_t price, std::size_t length, std::uint16_t value) {
+  return static_cast<std::uint64_t>(price) << 32 | static_cast<std::uint64_t>(length) << 23 |
+         static_cast<std::uint64_t>(value) << 7;
+}
+inline std::uint32_t CellPrice(std::uint64_t cell) {
+  return static_cast<std::uint32_t>(cell >> 32);
+}
+inline std::size_t CellLength(std::uint64_t cell) { return (cell >> 23) & 0x1FF; }
+inline std::uint16_t CellValue(std::uint64_t cell) { return static_cast<std::uint16_t>(cell >> 7); }
+
+// Each symbol's information content under the counts, between 1 and 16 bits as a code length.
+void EntropyPrices(const std::uint32_t* counts, int n, double unused_bits, std::uint32_t* out) {
+  double total = 0;
+  for (int s = 0; s < n; ++s) total += counts[s];
+  for (int s = 0; s < n; ++s) {
+    const double bits = counts[s] == 0 ? unused_bits : std::log2(total / counts[s]);
+    out[s] = static_cast<std::uint32_t>(std::clamp(bits, 1.0, 16.0) * kPriceScale + 0.5);
+  }
+}
 
 }  // namespace
 
@@ -20,53 +47,108 @@ void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
   trees_.Reset(data, size);
   first_.assign(size + 1, 0);
   skip_.assign(size + 1, 0);
-  lengths_.clear();
-  distances_.clear();
+  std::size_t count = 0;
   std::size_t pos = 0;
   while (pos < size) {
-    first_[pos] = static_cast<std::uint32_t>(lengths_.size());
-    const std::size_t max_len = MaxMatchAt(pos, size);
-    trees_.Advance(pos, max_len, params_.depth, &scratch_lengths_, &scratch_distances_);
-    lengths_.insert(lengths_.end(), scratch_lengths_.begin(), scratch_lengths_.end());
-    distances_.insert(distances_.end(), scratch_distances_.begin(), scratch_distances_.end());
+    first_[pos] = static_cast<std::uint32_t>(count);
+    if (matches_.size() < count + LzxBinaryTrees::kMaxMatchesPerPosition) {
+      matches_.resize(2 * (count + LzxBinaryTrees::kMaxMatchesPerPosition));
+    }
+    const std::size_t found =
+        trees_.Advance(pos, MaxMatchAt(pos, size), params_.depth, matches_.data() + count);
+    count += found;
     std::size_t next = pos + 1;
-    if (!scratch_lengths_.empty() && scratch_lengths_.back() >= params_.nice_len) {
+    if (found > 0 && matches_[count - 1].length >= params_.nice_len) {
       // Weighing every byte inside a long match buys nothing; take it whole.
-      next = pos + scratch_lengths_.back();
+      next = pos + matches_[count - 1].length;
       for (std::size_t p = pos + 1; p < next; ++p) {
-        first_[p] = static_cast<std::uint32_t>(lengths_.size());
+        first_[p] = static_cast<std::uint32_t>(count);
         skip_[p] = 1;
-        trees_.Advance(p, 0, params_.depth, nullptr, nullptr);
+        trees_.Advance(p, 0, params_.depth, nullptr);
       }
     }
     pos = next;
   }
-  first_[size] = static_cast<std::uint32_t>(lengths_.size());
+  first_[size] = static_cast<std::uint32_t>(count);
 }
 
-void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t size,
-                                        const LzxCostModel& costs, std::vector<LzxItem>* items) {
-  nodes_.resize(size + 1);
-  for (std::size_t i = 1; i <= size; ++i) nodes_[i].cost = kInfinite;
-  nodes_[0].cost = 0;
-  nodes_[0].reps = LzxRepeats();
+void LzxOptimalParser::SetPrices(const std::vector<LzxItem>& items) {
+  LzxHistogram hist;
+  for (const LzxItem& item : items) hist.Add(item);
+  std::uint32_t main[kLzxMainSymbols];
+  std::uint32_t length[kLzxLengthSymbols];
+  EntropyPrices(hist.main, kLzxMainSymbols, kUnusedMainBits, main);
+  EntropyPrices(hist.length, kLzxLengthSymbols, kUnusedLengthBits, length);
+  std::copy(main, main + kLzxNumChars, literal_price_);
+  for (int slot = 0; slot < kLzxPositionSlots; ++slot) {
+    for (std::size_t l = kLzxMinMatch; l <= kLzxMaxMatch; ++l) {
+      const std::uint32_t price = main[MatchMainSymbol(slot, l)] +
+                                  (HasLengthSymbol(l) ? length[LengthSymbol(l)] : 0) +
+                                  static_cast<std::uint32_t>(FooterBits(slot)) * kPriceScale;
+      match_price_[slot][l] = price;
+      // The value of a repeated-offset match is its slot; others add theirs when relaxed.
+      match_cell_[slot][l] = PackCell(price, l, static_cast<std::uint16_t>(slot < 3 ? slot : 0));
+    }
+  }
+}
 
-  // Positions inside a long match that the match finder took whole are not expanded; every
-  // other position is reachable, by a literal or by the step over such a match.
+// A match of `length` bytes at `pos` with `distance` (its cell value `value`) reaching the
+// match's end at `price`, then the literal there, then as many bytes as the same distance
+// repeats after it, as one step: the path through the literal is often not the cheapest way
+// to it, so the repeat would otherwise be lost.
+void LzxOptimalParser::RelaxMatchLiteralRepeat(const std::uint8_t* data, std::size_t size,
+                                               std::size_t pos, std::uint32_t price,
+                                               std::size_t length, std::uint16_t value,
+                                               std::uint32_t distance) {
+  const std::size_t literal = pos + length;
+  if (literal + 1 + kLzxMinMatch > size) return;
+  const std::size_t repeat = literal + 1;
+  const std::size_t len =
+      MatchLength(data + repeat - distance, data + repeat, MaxMatchAt(repeat, size));
+  if (len < static_cast<std::size_t>(kLzxMinMatch)) return;
+  const std::uint64_t cell =
+      PackCell(price + literal_price_[data[literal]] + match_price_[0][len], len, 0) |
+      kMatchLiteralRepeat;
+  if (cell < cell_[repeat + len]) {
+    cell_[repeat + len] = cell;
+    first_match_[repeat + len] = {static_cast<std::uint16_t>(length), value};
+  }
+}
+
+// Parsing algorithm: forward over the positions, each one's cheapest way in known when it is
+// reached; from it a literal, the repeated offsets at every length they reach, and each match
+// of the finder at the lengths no nearer match covers, lower the price of the positions they
+// reach. R0..R2 follow the cheapest way into each position.
+void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t size,
+                                        std::vector<LzxItem>* items) {
+  cell_.assign(size + 1, ~std::uint64_t{0});
+  first_match_.resize(size + 1);
+  reps_.resize(size + 1);
+  cell_[0] = 0;
+  reps_[0] = LzxRepeats();
+
   for (std::size_t pos = 0; pos < size; ++pos) {
     if (skip_[pos]) continue;
-    const Node& here = nodes_[pos];
-    const std::uint32_t base = here.cost;
-    const LzxRepeats reps = here.reps;
-
-    Node& next = nodes_[pos + 1];
-    const std::uint32_t literal = base + costs.main[data[pos]];
-    if (literal < next.cost) {
-      next.cost = literal;
-      next.length = 0;
-      next.value = data[pos];
-      next.reps = reps;
+    const std::uint64_t here = cell_[pos];
+    const std::size_t step_length = CellLength(here);
+    if (pos > 0) {
+      LzxRepeats r;
+      if ((here & kMatchLiteralRepeat) != 0) {
+        const LzxItem& opening = first_match_[pos];
+        r = reps_[pos - step_length - 1 - opening.length];
+        UpdateRepeats(opening, &r);
+      } else {
+        r = reps_[pos - (step_length == 0 ? 1 : step_length)];
+        UpdateRepeats({static_cast<std::uint16_t>(step_length), CellValue(here)}, &r);
+      }
+      reps_[pos] = r;
     }
+    const LzxRepeats reps = reps_[pos];
+    const std::uint32_t price = CellPrice(here);
+    const std::uint64_t base = static_cast<std::uint64_t>(price) << 32;
+    std::uint64_t* const to = cell_.data() + pos;
+
+    to[1] = std::min(to[1], PackCell(price + literal_price_[data[pos]], 0, data[pos]));
 
     const std::size_t max_len = MaxMatchAt(pos, size);
     if (max_len < static_cast<std::size_t>(kLzxMinMatch)) continue;
@@ -75,42 +157,38 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       const std::uint32_t d = reps.r[k];
       if (d > pos || (k > 0 && d == reps.r[0]) || (k == 2 && d == reps.r[1])) continue;
       const std::size_t len = MatchLength(data + pos - d, data + pos, max_len);
-      LzxRepeats after = reps;
-      UpdateRepeats({2, static_cast<std::uint16_t>(k)}, &after);
-      for (std::size_t l = kLzxMinMatch; l <= len; ++l) {
-        const std::uint32_t c = base + costs.MatchSymbolBits(k, l);
-        Node& to = nodes_[pos + l];
-        if (c < to.cost) {
-          to.cost = c;
-          to.length = static_cast<std::uint16_t>(l);
-          to.value = static_cast<std::uint16_t>(k);
-          to.reps = after;
-        }
+      if (len < static_cast<std::size_t>(kLzxMinMatch)) continue;
+      // R0 carrying on the match that led here: that match, made longer, reached every
+      // position this would, for one symbol less.
+      if (k == 0 && step_length != 0 && (here & kMatchLiteralRepeat) == 0 &&
+          step_length + len <= MaxMatchAt(pos - step_length, size)) {
+        continue;
+      }
+      const std::uint64_t* row = match_cell_[k];
+      for (std::size_t l = kLzxMinMatch; l <= len; ++l) to[l] = std::min(to[l], base + row[l]);
+      if (len < max_len) {
+        RelaxMatchLiteralRepeat(data, size, pos, price + match_price_[k][len], len,
+                                static_cast<std::uint16_t>(k), d);
       }
     }
 
     std::size_t shorter = kLzxMinMatch;
     for (std::uint32_t m = first_[pos]; m < first_[pos + 1]; ++m) {
-      const std::uint32_t len = lengths_[m];
-      const std::uint32_t dist = distances_[m];
+      const std::size_t len = std::min<std::size_t>(matches_[m].length, max_len);
+      const std::uint32_t dist = matches_[m].distance;
+      if (len <= shorter) break;
       if (dist == reps.r[0] || dist == reps.r[1] || dist == reps.r[2]) {
         shorter = len;  // already priced as a repeated offset
         continue;
       }
       const auto formatted = static_cast<std::uint16_t>(dist + 2);
       const int slot = PositionSlot(formatted);
-      const std::uint32_t slot_base = base + static_cast<std::uint32_t>(FooterBits(slot));
-      LzxRepeats after = reps;
-      UpdateRepeats({3, formatted}, &after);
-      for (std::size_t l = shorter + 1; l <= len; ++l) {
-        const std::uint32_t c = slot_base + costs.MatchSymbolBits(slot, l);
-        Node& to = nodes_[pos + l];
-        if (c < to.cost) {
-          to.cost = c;
-          to.length = static_cast<std::uint16_t>(l);
-          to.value = formatted;
-          to.reps = after;
-        }
+      const std::uint64_t* row = match_cell_[slot];
+      const std::uint64_t with_value = base + (static_cast<std::uint64_t>(formatted) << 7);
+      for (std::size_t l = shorter + 1; l <= len; ++l) to[l] = std::min(to[l], with_value + row[l]);
+      if (len < max_len) {
+        RelaxMatchLiteralRepeat(data, size, pos, price + match_price_[slot][len], len, formatted,
+                                dist);
       }
       shorter = len;
     }
@@ -119,22 +197,30 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
   // Walk back from the end, then put the steps in order.
   items->clear();
   for (std::size_t pos = size; pos > 0;) {
-    const Node& n = nodes_[pos];
-    items->push_back({n.length, n.value});
-    pos -= n.length == 0 ? 1 : n.length;
+    const std::uint64_t cell = cell_[pos];
+    const std::size_t length = CellLength(cell);
+    items->push_back({static_cast<std::uint16_t>(length), CellValue(cell)});
+    if ((cell & kMatchLiteralRepeat) != 0) {
+      const LzxItem opening = first_match_[pos];
+      pos -= length + 1;
+      items->push_back({0, data[pos]});
+      items->push_back(opening);
+      pos -= opening.length;
+    } else {
+      pos -= length == 0 ? 1 : length;
+    }
   }
   std::reverse(items->begin(), items->end());
 }
 
 void LzxOptimalParser::Parse(const std::uint8_t* data, std::size_t size,
                              std::vector<LzxItem>* items) {
-  // Priced by the normal level's lazy parse of the same interval, and nothing before it.
-  pricing_.Parse(data, size, items);
-  costs_.FromItems(*items);
+  pricing_.ParseSample(data, size, items);
+  SetPrices(*items);
   FindMatches(data, size);
   for (int pass = 0; pass < params_.passes; ++pass) {
-    FindCheapestPath(data, size, costs_, items);
-    costs_.FromItems(*items);
+    if (pass > 0) SetPrices(*items);
+    FindCheapestPath(data, size, items);
   }
 }
 

@@ -1,5 +1,5 @@
-// Near-optimal parsing: the cheapest path through one reset interval under a cost model taken
-// from the symbol statistics of an earlier parse.
+// Near-optimal parsing: the cheapest path through one reset interval under prices taken from
+// the symbol statistics of an earlier parse of the same interval.
 #pragma once
 
 #include <cstddef>
@@ -7,16 +7,16 @@
 #include <vector>
 
 #include "lzx/binary_trees.h"
-#include "lzx/cost_model.h"
 #include "lzx/format.h"
 #include "lzx/lazy_parser.h"
+#include "lzx/match_length.h"
 
 namespace chm {
 
 struct LzxOptimalParams {
-  int depth;             // chain candidates per position
+  int depth;             // tree nodes visited per position
   std::size_t nice_len;  // a match this long is taken without weighing the bytes it covers
-  int passes;            // parses per interval, each priced by the one before
+  int passes;            // parses of the whole interval, each priced by the one before
 };
 
 class LzxOptimalParser {
@@ -24,34 +24,33 @@ class LzxOptimalParser {
   explicit LzxOptimalParser(const LzxOptimalParams& params);
 
   // Parses one reset interval (frames of 32 KiB, no match across their ends) from its bytes
-  // alone: a lazy parse prices the first pass, and each pass prices the next.
+  // alone: a lazy parse of its first bytes prices the first pass, and each pass the next.
   void Parse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
 
  private:
-  struct Node {
-    std::uint32_t cost;
-    std::uint16_t length;  // of the step that reaches this node: 0 for a literal
-    std::uint16_t value;   // that step's repeated-offset slot or formatted offset
-    LzxRepeats reps;       // R0..R2 after that step
-  };
-
   void FindMatches(const std::uint8_t* data, std::size_t size);
-  void FindCheapestPath(const std::uint8_t* data, std::size_t size, const LzxCostModel& costs,
-                        std::vector<LzxItem>* items);
+  void SetPrices(const std::vector<LzxItem>& items);
+  void FindCheapestPath(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
+  void RelaxMatchLiteralRepeat(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                               std::uint32_t cost, std::size_t length, std::uint16_t value,
+                               std::uint32_t distance);
 
   LzxOptimalParams params_;
   LzxBinaryTrees trees_;
   LzxLazyParser pricing_;
-  LzxCostModel costs_;
-  // Matches of each position: [first_[p], first_[p + 1]) in lengths_/distances_. A position
-  // inside a long match that was taken whole has skip_[p] set and is not expanded.
+  // Matches of each position: [first_[p], first_[p + 1]) in matches_. A position inside a long
+  // match that was taken whole has skip_[p] set and is not expanded.
   std::vector<std::uint32_t> first_;
-  std::vector<std::uint16_t> lengths_;    // at most 257
-  std::vector<std::uint16_t> distances_;  // at most 65533
+  std::vector<LzxMatch> matches_;
   std::vector<std::uint8_t> skip_;
-  std::vector<Node> nodes_;
-  std::vector<std::uint32_t> scratch_lengths_;
-  std::vector<std::uint32_t> scratch_distances_;
+  // Prices in 1/16 bits: of each literal, and of a match's main symbol, length symbol and
+  // footer by slot and length, packed as the cheapest-path cells are (see the .cpp).
+  std::uint32_t literal_price_[kLzxNumChars];
+  std::uint32_t match_price_[kLzxPositionSlots][kLzxMaxMatch + 1];
+  std::uint64_t match_cell_[kLzxPositionSlots][kLzxMaxMatch + 1];
+  std::vector<std::uint64_t> cell_;   // the cheapest way found to each position, packed
+  std::vector<LzxItem> first_match_;  // the match that opens a match-literal-repeat step
+  std::vector<LzxRepeats> reps_;      // R0..R2 at each expanded position
 };
 
 }  // namespace chm

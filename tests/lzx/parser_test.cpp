@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "lzx/binary_trees.h"
 #include "lzx/format.h"
@@ -33,13 +34,14 @@ TEST(LzxMatcher, FindsAMatchAtTheLargestAllowedDistance) {
 
   chm::LzxBinaryTrees trees;
   trees.Reset(data.data(), data.size());
-  std::vector<std::uint32_t> lengths, distances;
+  chm::LzxMatch matches[chm::LzxBinaryTrees::kMaxMatchesPerPosition];
+  std::size_t count = 0;
   for (std::size_t p = 0; p <= at; ++p) {
-    trees.Advance(p, chm::MaxMatchAt(p, data.size()), 1 << 16, &lengths, &distances);
+    count = trees.Advance(p, chm::MaxMatchAt(p, data.size()), 1 << 16, matches);
   }
-  ASSERT_FALSE(lengths.empty());
-  EXPECT_EQ(lengths.back(), 3u);
-  EXPECT_EQ(distances.back(), chm::kLzxMaxDistance);
+  ASSERT_GT(count, 0u);
+  EXPECT_EQ(matches[count - 1].length, 3u);
+  EXPECT_EQ(matches[count - 1].distance, chm::kLzxMaxDistance);
 }
 
 // Every match the chains report is real, at least two bytes long, within reach and longer than
@@ -116,8 +118,19 @@ TEST(LzxMatcher, OptimalParseCoversTheDataWithValidMatchesOnly) {
   inputs.emplace_back(chm::kLzxResetInterval, 'z');
   inputs.push_back(RandomRuns(chm::kLzxResetInterval));
   inputs.push_back(chm_test::HtmlLike(chm::kLzxFrameSize + 7, 3));
+  // Records that differ in one byte: a match, the changed literal and a repeat of the match's
+  // offset, the step the parser takes as one.
+  std::vector<std::uint8_t> records;
+  for (int i = 0; records.size() < chm::kLzxResetInterval; ++i) {
+    const std::string r = "<tr><td class=\"row\">item " + std::string(1, 'a' + i % 26) +
+                          " of the list</td><td>" + std::string(1, 'A' + i % 7) + "</td></tr>\n";
+    records.insert(records.end(), r.begin(), r.end());
+  }
+  records.resize(chm::kLzxResetInterval);
+  inputs.push_back(records);
   for (const chm::LzxOptimalParams& params :
-       {chm::LzxOptimalParams{24, 48, 1}, chm::LzxOptimalParams{128, 128, 3}}) {
+       {chm::LzxOptimalParams{16, 128, 1}, chm::LzxOptimalParams{8, 16, 2},
+        chm::LzxOptimalParams{128, 257, 3}}) {
     chm::LzxOptimalParser parser(params);
     std::vector<chm::LzxItem> items;
     for (const auto& data : inputs) {
