@@ -298,29 +298,12 @@ TEST(EndToEnd, ImportBuildCompileAndHelpThroughTheWindow) {
 }
 
 // A message box of another process than `program_id`: the compiler's, which has no owner.
-struct OtherBoxSearch {
-  DWORD program_id;
-  HWND found;
-};
-
-BOOL CALLBACK FindOtherProcessBox(HWND window, LPARAM search_pointer) {
-  auto* search = reinterpret_cast<OtherBoxSearch*>(search_pointer);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t name[32];
-  GetClassNameW(window, name, 32);
-  if (pid != search->program_id && !lstrcmpW(name, L"#32770") && IsWindowVisible(window)) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 HWND WaitForCompilerBox(DWORD program_id, DWORD timeout_ms) {
   for (DWORD start = GetTickCount(); GetTickCount() - start < timeout_ms; Sleep(50)) {
-    OtherBoxSearch search = {program_id, nullptr};
-    EnumWindows(FindOtherProcessBox, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
+    if (HWND box = apptest::FindVisibleProcessWindow(program_id, L"#32770",
+                                                     apptest::WindowOwner::kOther)) {
+      return box;
+    }
   }
   return nullptr;
 }

@@ -6,6 +6,7 @@ namespace {
 
 struct WindowSearch {
   DWORD process_id;
+  WindowOwner owner;
   const wchar_t* window_class;
   HWND found;
 };
@@ -16,8 +17,8 @@ BOOL CALLBACK FindProcessWindow(HWND window, LPARAM search_pointer) {
   GetWindowThreadProcessId(window, &pid);
   wchar_t name[64];
   GetClassNameW(window, name, 64);
-  if (pid == search->process_id && !lstrcmpW(name, search->window_class) &&
-      IsWindowVisible(window)) {
+  const bool owner_matches = (pid == search->process_id) == (search->owner == WindowOwner::kThis);
+  if (owner_matches && !lstrcmpW(name, search->window_class) && IsWindowVisible(window)) {
     search->found = window;
     return FALSE;
   }
@@ -36,8 +37,8 @@ BOOL CALLBACK FindThreadDialog(HWND window, LPARAM found) {
 
 }  // namespace
 
-HWND FindVisibleProcessWindow(DWORD process_id, const wchar_t* window_class) {
-  WindowSearch search = {process_id, window_class, nullptr};
+HWND FindVisibleProcessWindow(DWORD process_id, const wchar_t* window_class, WindowOwner owner) {
+  WindowSearch search = {process_id, owner, window_class, nullptr};
   EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }

@@ -37,8 +37,13 @@ class FolivaneProcess {
   HWND form_ = nullptr;
 };
 
-// A visible top-level window of the process with the given class; null when there is none.
-HWND FindVisibleProcessWindow(DWORD process_id, const wchar_t* window_class);
+// Whose window FindVisibleProcessWindow looks for: the process's own, or any other process's.
+enum class WindowOwner { kThis, kOther };
+
+// A visible top-level window with the given class, of the process or of any process but it
+// (`owner`); null when there is none.
+HWND FindVisibleProcessWindow(DWORD process_id, const wchar_t* window_class,
+                              WindowOwner owner = WindowOwner::kThis);
 // Copies a file; false on failure.
 bool CopyOneFile(const std::wstring& from, const std::wstring& to);
 // A Unix path as the Windows side sees it (Z:\...).

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -132,8 +133,31 @@ void WriteProject(const fs::path& folder, const std::string& book,
   for (const Chapter& c : chapters) WriteBytes(folder / fs::u8path(c.file), c.body);
 }
 
+namespace {
+
+// Every folder a test process makes lives under one folder of its own, removed when the process
+// ends (set FOLIVANE_KEEP_TEST_FILES to keep it for a look after a failure).
+const fs::path& ProcessScratch() {
+  // Never destroyed: the exit handler below needs it after the statics are gone.
+  static const fs::path* const root = [] {
+    auto* p =
+        new fs::path(fs::temp_directory_path() / ("folivane_chm_test_" + std::to_string(getpid())));
+    const char* keep = std::getenv("FOLIVANE_KEEP_TEST_FILES");
+    if (keep == nullptr || *keep == '\0') {
+      std::atexit([] {
+        std::error_code ec;
+        fs::remove_all(ProcessScratch(), ec);
+      });
+    }
+    return p;
+  }();
+  return *root;
+}
+
+}  // namespace
+
 fs::path FreshFolder(const std::string& name) {
-  fs::path p = fs::temp_directory_path() / ("folivane_chm_test_" + std::to_string(getpid())) / name;
+  fs::path p = ProcessScratch() / name;
   fs::remove_all(p);
   fs::create_directories(p);
   return p;
