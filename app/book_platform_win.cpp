@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -11,6 +12,10 @@
 
 namespace app {
 namespace {
+
+// Up to two seconds: a compiler reads each project file in well under that.
+constexpr int kRenameAttempts = 40;
+constexpr DWORD kRenameRetryMs = 50;
 
 class WindowsBookPlatform : public book::BookPlatform {
  public:
@@ -39,6 +44,28 @@ class WindowsBookPlatform : public book::BookPlatform {
 
   std::FILE* OpenFile(const std::string& path, const char* mode) const override {
     return _wfopen(text::Utf8ToWide(path).c_str(), text::Utf8ToWide(mode).c_str());
+  }
+
+  // A compiler started by the previous build may hold the old file open for a moment; Windows
+  // refuses to replace it until then, so the rename is tried again for a while.
+  bool RenameOver(const std::string& temporary, const std::string& path) const override {
+    const std::wstring from = text::Utf8ToWide(temporary);
+    const std::wstring to = text::Utf8ToWide(path);
+    for (int attempt = 0;; ++attempt) {
+      if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+      const DWORD error = GetLastError();
+      const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                        error == ERROR_LOCK_VIOLATION;
+      if (!busy || attempt == kRenameAttempts) {
+        errno = busy ? EACCES : error == ERROR_PATH_NOT_FOUND ? ENOENT : EIO;
+        return false;
+      }
+      Sleep(kRenameRetryMs);
+    }
+  }
+
+  void RemoveFile(const std::string& path) const override {
+    _wremove(text::Utf8ToWide(path).c_str());
   }
 
   std::string LoadTemplate(int id) const override {

@@ -65,13 +65,9 @@ BuildResult BuildBook(BookPlatform& platform, const std::string& chapter_folder,
   // 6. The about page, byte for byte.
   {
     const std::string path = base + kAboutFileName;
-    const std::string page = platform.LoadAboutPage();
     std::string reason;
-    std::FILE* f = platform.OpenFile(path, "wb");
-    bool ok = f && std::fwrite(page.data(), 1, page.size(), f) == page.size();
-    if (f && std::fclose(f) != 0) ok = false;
-    if (!ok) {
-      platform.ReportError(u8"无法写入文件" + Quoted(path) + u8"：" + std::strerror(errno));
+    if (!WriteWholeFile(platform, path, platform.LoadAboutPage(), reason)) {
+      platform.ReportError(u8"无法写入文件" + Quoted(path) + u8"：" + reason);
       return BuildResult::kFailed;
     }
   }

@@ -27,6 +27,12 @@ class BookPlatform {
 
   // Files named by UTF-8 paths with forward slashes. Returns nullptr and sets errno on failure.
   virtual std::FILE* OpenFile(const std::string& path, const char* mode) const = 0;
+  // Gives the file `temporary` the name `path` in one step, replacing any file of that name: a
+  // program reading the old file (the compiler of a build started a moment ago) reads it whole.
+  // Returns false and sets errno on failure; `temporary` is then left as it was.
+  virtual bool RenameOver(const std::string& temporary, const std::string& path) const = 0;
+  // Removes a file; a failure is not reported.
+  virtual void RemoveFile(const std::string& path) const = 0;
 
   // A template line of the string table, 1 to 35, as Unicode text.
   virtual std::string LoadTemplate(int id) const;

@@ -33,6 +33,10 @@ class UnattendedPlatform : public book::BookPlatform {
   std::FILE* OpenFile(const std::string& p, const char* m) const override {
     return inner_->OpenFile(p, m);
   }
+  bool RenameOver(const std::string& t, const std::string& p) const override {
+    return inner_->RenameOver(t, p);
+  }
+  void RemoveFile(const std::string& p) const override { inner_->RemoveFile(p); }
   std::string LoadTemplate(int id) const override { return inner_->LoadTemplate(id); }
   std::string LoadAboutPage() const override { return inner_->LoadAboutPage(); }
   void ShowMessage(const std::string& text, const std::string&) override {

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "app/book_platform_win.h"
 #include "book/build_book.h"
@@ -49,6 +51,8 @@ TEST(StringTable, HoldsTheThirtyFiveTemplatesExactly) {
     bool IsAnsiLeadByte(unsigned char) const override { return false; }
     unsigned AnsiCodePage() const override { return 1252; }
     std::FILE* OpenFile(const std::string&, const char*) const override { return nullptr; }
+    bool RenameOver(const std::string&, const std::string&) const override { return false; }
+    void RemoveFile(const std::string&) const override {}
     void ShowMessage(const std::string&, const std::string&) override {}
     void ReportError(const std::string&) override {}
     void OpenWithShell(const std::string&) override {}
@@ -153,6 +157,10 @@ TEST(CompilerStart, MissingCompilerIsReportedNamingIt) {
     std::FILE* OpenFile(const std::string& p, const char* m) const override {
       return inner->OpenFile(p, m);
     }
+    bool RenameOver(const std::string& t, const std::string& p) const override {
+      return inner->RenameOver(t, p);
+    }
+    void RemoveFile(const std::string& p) const override { inner->RemoveFile(p); }
     void ShowMessage(const std::string&, const std::string&) override {}
     void ReportError(const std::string& m) override { error = m; }
     void OpenWithShell(const std::string&) override {}
@@ -165,6 +173,40 @@ TEST(CompilerStart, MissingCompilerIsReportedNamingIt) {
   EXPECT_NE(p.error.find(WideToUtf8(empty) + "/hhc.exe"), std::string::npos) << p.error;
   EXPECT_EQ(GetFileAttributesW((chapters + L"\\chm_hhp.hhp").c_str()) != INVALID_FILE_ATTRIBUTES,
             true);
+}
+
+// A compiler started by the previous build may still hold a project file open, without letting
+// others delete it: the new file takes its place once it is let go, and a file held too long is
+// reported while both the old file and the new one stay as they were.
+TEST(ProjectFiles, ReplacedOnlyOnceTheirReaderLetsGo) {
+  const std::wstring folder = MakeFolder(L"held files");
+  const std::wstring target = folder + L"\\chm_hhp.hhp", temporary = target + L".new.tmp";
+  auto platform = app::MakeWindowsBookPlatform(nullptr);
+  for (DWORD held_ms : {300u, INFINITE}) {
+    Write(target, "old");
+    Write(temporary, "new");
+    HANDLE reader = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    std::thread release;
+    if (held_ms != INFINITE) release = std::thread([&] { Sleep(held_ms), CloseHandle(reader); });
+    const bool replaced = platform->RenameOver(WideToUtf8(temporary), WideToUtf8(target));
+    const int error = errno;
+    if (release.joinable())
+      release.join();
+    else
+      CloseHandle(reader);
+    if (held_ms != INFINITE) {
+      EXPECT_TRUE(replaced);
+      EXPECT_EQ(ReadAll(target), "new");
+    } else {
+      EXPECT_FALSE(replaced);
+      EXPECT_EQ(error, EACCES);
+      EXPECT_EQ(ReadAll(target), "old");
+      EXPECT_EQ(ReadAll(temporary), "new");
+      DeleteFileW(temporary.c_str());
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The build command's steps, their order, and what a failure leaves behind.
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -63,6 +65,24 @@ TEST(BuildSteps, DriveRootStillGetsItsSlash) {
   EXPECT_TRUE(FileExists(dir / "chm_hhp.hhp"));
 }
 
+// A build started again at once rewrites the files while the compiler of the first build may
+// still read them: what it already opened stays whole, and the next open gets the new file.
+TEST(BuildSteps, ARebuildNeverChangesAFileUnderAReader) {
+  ScratchFolder dir;
+  WriteFile(dir / "a.htm", "<title>A</title>");
+  RecordingPlatform p;
+  ASSERT_EQ(book::BuildBook(p, dir.path(), {"a.htm"}, "first"), book::BuildResult::kStarted);
+  const std::string first = ReadFile(dir / "chm_hhp.hhp");
+  std::FILE* reader = std::fopen((dir / "chm_hhp.hhp").c_str(), "rb");
+  ASSERT_NE(reader, nullptr);
+  ASSERT_EQ(book::BuildBook(p, dir.path(), {"a.htm"}, "second book"), book::BuildResult::kStarted);
+  std::string seen(first.size() + 64, '\0');
+  seen.resize(std::fread(&seen[0], 1, seen.size(), reader));
+  std::fclose(reader);
+  EXPECT_EQ(seen, first);
+  EXPECT_THAT(ReadFile(dir / "chm_hhp.hhp"), HasSubstr("second book"));
+}
+
 TEST(BuildFailures, UnreadableChapterIsNamedAndNothingIsWritten) {
   ScratchFolder dir;
   WriteFile(dir / "a.htm", "x");
@@ -84,8 +104,8 @@ TEST(BuildFailures, UnwritableOutputIsNamedAndLaterStepsDoNotRun) {
   EXPECT_EQ(book::BuildBook(p, dir.path(), {"a.htm"}, "b"), book::BuildResult::kFailed);
   ASSERT_EQ(p.errors.size(), 1u);
   EXPECT_THAT(p.errors[0], HasSubstr(dir.path() + "/chm_hhk.hhk"));
-  EXPECT_TRUE(FileExists(dir / "chm_hhc.hhc"));
-  EXPECT_FALSE(FileExists(dir / "chm_hhp.hhp"));
+  // The contents file is in place; no temporary file is left behind the failed one.
+  EXPECT_THAT(ListFolder(dir.path()), ElementsAre("a.htm", "chm_hhc.hhc", "chm_hhk.hhk"));
   EXPECT_TRUE(p.opened.empty());
   EXPECT_TRUE(p.started.empty());
 }

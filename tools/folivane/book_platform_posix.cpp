@@ -40,6 +40,12 @@ std::FILE* PosixBookPlatform::OpenFile(const std::string& path, const char* mode
   return std::fopen(path.c_str(), mode);
 }
 
+bool PosixBookPlatform::RenameOver(const std::string& temporary, const std::string& path) const {
+  return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+void PosixBookPlatform::RemoveFile(const std::string& path) const { std::remove(path.c_str()); }
+
 void PosixBookPlatform::ShowMessage(const std::string& text, const std::string&) {
   std::fprintf(stderr, "%s\n", text.c_str());
 }

@@ -17,6 +17,8 @@ class PosixBookPlatform : public book::BookPlatform {
   bool IsAnsiLeadByte(unsigned char byte) const override;
   unsigned AnsiCodePage() const override;
   std::FILE* OpenFile(const std::string& path, const char* mode) const override;
+  bool RenameOver(const std::string& temporary, const std::string& path) const override;
+  void RemoveFile(const std::string& path) const override;
 
   void ShowMessage(const std::string& text, const std::string& title) override;
   void ReportError(const std::string& message) override;
