@@ -74,11 +74,13 @@ void PlanBlock(const std::vector<LzxItem>& items, std::size_t begin, std::size_t
                     kLzxMainSymbols - kLzxNumChars, &plan->lists[1]);
   PrepareLengthList(state.length, plan->length_lengths, kLzxLengthSymbols, &plan->lists[2]);
 
-  const std::uint64_t common = kBlockHeaderBits + plan->lists[0].bits + plan->lists[1].bits +
-                               plan->lists[2].bits + CodedBits(hist.main, plan->main_lengths) +
+  const std::uint64_t trees =
+      kBlockHeaderBits + plan->lists[0].bits + plan->lists[1].bits + plan->lists[2].bits;
+  const std::uint64_t common = trees + CodedBits(hist.main, plan->main_lengths) +
                                CodedBits(hist.length, plan->length_lengths);
   plan->type = kLzxVerbatim;
   plan->bits = common + hist.footer_bits;
+  plan->header_bits = trees;
 
   if (hist.aligned_footers != 0) {
     BuildCodeLengths(hist.aligned, kLzxAlignedSymbols, kLzxMaxAlignedCodeLength,
@@ -90,12 +92,14 @@ void PlanBlock(const std::vector<LzxItem>& items, std::size_t begin, std::size_t
     if (aligned < plan->bits) {
       plan->type = kLzxAligned;
       plan->bits = aligned;
+      plan->header_bits = trees + kAlignedTreeBits;
     }
   }
   plan->raw_bits = kUncompressedHeaderBits + 8ull * ((hist.bytes + 1) & ~std::size_t{1});
   if (uncompressed_ok && plan->raw_bits < plan->bits) {
     plan->type = kLzxUncompressed;
     plan->bits = plan->raw_bits;
+    plan->header_bits = kUncompressedHeaderBits;
   }
 }
 

@@ -18,6 +18,7 @@ struct LzxBlockPlan {
   std::size_t bytes = 0;                     // output bytes the block produces
   std::uint64_t bits = 0;                    // size of the chosen coding
   std::uint64_t raw_bits = 0;                // size as an uncompressed block
+  std::uint64_t header_bits = 0;             // of `bits`, what comes before the first item
   std::uint8_t main_lengths[kLzxMainSymbols];
   std::uint16_t main_codes[kLzxMainSymbols];
   std::uint8_t length_lengths[kLzxLengthSymbols];

@@ -76,6 +76,7 @@ struct LzxEncoder::State {
   std::vector<std::uint8_t> pending;  // the current reset interval's input
   std::uint64_t total = 0;
   std::uint64_t compressed = 0;  // bytes emitted
+  std::uint64_t header_bits = 0;
   bool finished = false;
   std::vector<std::uint8_t> output;
   std::vector<std::uint64_t> frame_offsets;
@@ -155,6 +156,7 @@ void LzxEncoder::State::Emit(const LzxEncodedInterval& encoded) {
     output.insert(output.end(), encoded.bytes.begin(), encoded.bytes.end());
   }
   compressed += encoded.bytes.size();
+  header_bits += encoded.header_bits;
 }
 
 // Emits the finished intervals at the head of the queue; waits for the oldest while the queue
@@ -232,6 +234,8 @@ void LzxEncoder::Finish() {
 std::uint64_t LzxEncoder::UncompressedSize() const { return state_->total; }
 
 std::uint64_t LzxEncoder::CompressedSize() const { return state_->compressed; }
+
+std::uint64_t LzxEncoder::HeaderBits() const { return state_->header_bits; }
 
 const std::vector<std::uint8_t>& LzxEncoder::Output() const { return state_->output; }
 

@@ -49,8 +49,9 @@ class LzxEncoder {
   void Write(const std::uint8_t* data, std::size_t size);
   void Finish();
 
-  std::uint64_t UncompressedSize() const;           // bytes given to Write, before padding
-  std::uint64_t CompressedSize() const;             // bytes of the intervals finished so far
+  std::uint64_t UncompressedSize() const;  // bytes given to Write, before padding
+  std::uint64_t CompressedSize() const;    // bytes of the intervals finished so far
+  std::uint64_t HeaderBits() const;        // of those, bits spent on block headers and trees
   const std::vector<std::uint8_t>& Output() const;  // empty when a sink was given
   const std::vector<std::uint64_t>& FrameOffsets() const;
   // LzxFrameDigest of each frame's input, the zeros padding the last frame included.

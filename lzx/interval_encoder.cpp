@@ -28,6 +28,7 @@ void LzxIntervalEncoder::Encode(const std::uint8_t* data, std::size_t size,
   out->bytes.clear();
   out->frame_offsets.clear();
   out->frame_digests.clear();
+  out->header_bits = 0;
   for (std::size_t f = 0; f < size; f += kLzxFrameSize) {
     out->frame_digests.push_back(LzxFrameDigest(data + f, std::min(kLzxFrameSize, size - f)));
   }
@@ -68,6 +69,7 @@ void LzxIntervalEncoder::WritePlanned(std::size_t begin, std::size_t end, bool u
     return;
   }
   const LzxFrameMarks marks{&out_->frame_offsets, item_pos_.back()};
+  out_->header_bits += plan_->header_bits;
   WriteBlock(*plan_, items_, data_, pos, bits_, trees, reps, marks);
 }
 

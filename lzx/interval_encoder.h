@@ -21,11 +21,13 @@ struct LzxTreeState;
 
 // An encoded interval: its bytes (starting with the E8 header bit, ending on a frame's word
 // boundary), where each of its frames starts counted from its first byte, and each frame's
-// LzxFrameDigest.
+// LzxFrameDigest. `header_bits` counts what its blocks spend before their first item: block
+// headers, pretrees and code lengths.
 struct LzxEncodedInterval {
   std::vector<std::uint8_t> bytes;
   std::vector<std::uint64_t> frame_offsets;
   std::vector<std::uint64_t> frame_digests;
+  std::uint64_t header_bits = 0;
 };
 
 class LzxIntervalEncoder {

@@ -152,9 +152,10 @@ int main(int argc, char** argv) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const std::size_t out = encoder.Output().size();
-    std::printf("%-7s %12zu bytes  %6.2f%%  %8.1f MB/s\n", l.name, out,
+    std::printf("%-7s %12zu bytes  %6.2f%%  %8.1f MB/s  trees %5.2f%% of the output\n", l.name, out,
                 100.0 * static_cast<double>(out) / static_cast<double>(input.size()),
-                static_cast<double>(input.size()) / 1e6 / seconds);
+                static_cast<double>(input.size()) / 1e6 / seconds,
+                out == 0 ? 0.0 : 100.0 * static_cast<double>(encoder.HeaderBits()) / (8.0 * out));
   }
   return 0;
 }
