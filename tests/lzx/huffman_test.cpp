@@ -1,9 +1,11 @@
-// Length-limited canonical codes: both decoders reject tables that are not complete.
+// Length-limited canonical codes (both decoders reject tables that are not complete), and the
+// code lengths sent as pretree-coded deltas.
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "lzx/huffman.h"
+#include "lzx/trees.h"
 
 namespace {
 
@@ -70,6 +72,58 @@ TEST(LzxHuffman, CanonicalCodesArePrefixFreeAndOrderedBySymbol) {
   chm::BuildCanonicalCodes(lengths, 8, codes);
   const std::uint16_t expected[] = {2, 3, 4, 5, 6, 0, 14, 15};
   for (int s = 0; s < 8; ++s) EXPECT_EQ(codes[s], expected[s]) << "symbol " << s;
+}
+
+// Expands a length list as a decoder does: symbols 0..16 are deltas (old - new) mod 17, 17 and
+// 18 runs of zeros, 19 a run of 4 or 5 symbols that all take the new length of the first; the
+// runs' extra bits are 4, 5 and 1 wide.
+std::vector<std::uint8_t> Expand(const chm::LzxLengthList& list, std::vector<std::uint8_t> old) {
+  std::size_t i = 0;
+  for (std::size_t k = 0; k < list.ops.size(); ++k) {
+    const auto& op = list.ops[k];
+    EXPECT_NE(list.pretree_lengths[op.symbol], 0) << "symbol " << int(op.symbol) << " has no code";
+    const unsigned width = op.symbol == 17 ? 4 : op.symbol == 18 ? 5 : op.symbol == 19 ? 1 : 0;
+    EXPECT_LT(op.extra, 1u << width) << "symbol " << int(op.symbol);
+    if (op.symbol == 17 || op.symbol == 18) {
+      const std::size_t run = (op.symbol == 17 ? 4u : 20u) + op.extra;
+      for (std::size_t r = 0; r < run && i < old.size(); ++r) old[i++] = 0;
+    } else if (op.symbol == 19) {
+      const std::size_t run = 4u + op.extra;
+      const auto value = static_cast<std::uint8_t>((old[i] + 17 - list.ops[++k].symbol) % 17);
+      for (std::size_t r = 0; r < run && i < old.size(); ++r) old[i++] = value;
+    } else {
+      old[i] = static_cast<std::uint8_t>((old[i] + 17 - op.symbol) % 17);
+      ++i;
+    }
+  }
+  EXPECT_EQ(i, old.size()) << "the list covers another number of symbols";
+  return old;
+}
+
+TEST(LzxLengthList, EveryRunShapeExpandsToTheNewLengths) {
+  // Runs of zeros and of equal lengths around each op's limits (3..6, 19..21, 51..53, 60),
+  // against old lengths of zero, equal to the new ones and unrelated to them.
+  std::mt19937 rng(5);
+  for (int round = 0; round < 300; ++round) {
+    const int count = round % 3 == 0 ? 249 : 256;
+    std::vector<std::uint8_t> fresh;
+    const int runs[] = {1, 2, 3, 4, 5, 6, 7, 9, 19, 20, 21, 51, 52, 53, 60};
+    while (fresh.size() < static_cast<std::size_t>(count)) {
+      const int run = runs[rng() % 15];
+      const auto value = static_cast<std::uint8_t>(rng() % 2 == 0 ? 0 : 1 + rng() % 16);
+      fresh.insert(fresh.end(), static_cast<std::size_t>(run), value);
+    }
+    fresh.resize(static_cast<std::size_t>(count));
+    std::vector<std::uint8_t> old(fresh.size(), 0);
+    if (round % 3 == 1) old = fresh;
+    if (round % 3 == 2) {
+      for (auto& o : old) o = static_cast<std::uint8_t>(rng() % 17);
+    }
+    chm::LzxLengthList list;
+    chm::PrepareLengthList(old.data(), fresh.data(), count, &list);
+    EXPECT_TRUE(Expand(list, old) == fresh) << "round " << round;
+    if (::testing::Test::HasFailure()) return;
+  }
 }
 
 }  // namespace
