@@ -45,6 +45,8 @@ class LzxBitWriter {
   bool AtWordBoundary() const { return pending_ == 0; }
   // Bytes written since the start, those already handed on included.
   std::uint64_t ByteCount() const { return handed_on_ + out_->size(); }
+  // Bits written since the start, those not yet in a whole word included.
+  std::uint64_t BitCount() const { return 8 * ByteCount() + static_cast<std::uint64_t>(pending_); }
 
   // The owner has passed the buffered bytes on: empties the buffer, keeping the count. Only
   // valid on a word boundary.

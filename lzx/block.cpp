@@ -62,6 +62,11 @@ void PlanBlock(const std::vector<LzxItem>& items, std::size_t begin, std::size_t
   for (std::size_t i = begin; i < end; ++i) hist.Add(items[i]);
   plan->item_begin = begin;
   plan->item_end = end;
+  PlanBlock(hist, state, uncompressed_ok, plan);
+}
+
+void PlanBlock(const LzxHistogram& hist, const LzxTreeState& state, bool uncompressed_ok,
+               LzxBlockPlan* plan) {
   plan->bytes = hist.bytes;
 
   BuildCodeLengths(hist.main, kLzxMainSymbols, kLzxMaxMainCodeLength, plan->main_lengths);
@@ -103,6 +108,12 @@ void PlanBlock(const std::vector<LzxItem>& items, std::size_t begin, std::size_t
   }
 }
 
+void KeepTrees(const LzxBlockPlan& plan, LzxTreeState* state) {
+  if (plan.type == kLzxUncompressed) return;
+  std::memcpy(state->main, plan.main_lengths, sizeof state->main);
+  std::memcpy(state->length, plan.length_lengths, sizeof state->length);
+}
+
 void WriteUncompressedBlock(const std::uint8_t* data, std::size_t size, std::size_t* pos,
                             LzxBitWriter* bits, const LzxRepeats& reps,
                             const LzxFrameMarks& marks) {
@@ -136,8 +147,7 @@ void WriteBlock(const LzxBlockPlan& plan, const std::vector<LzxItem>& items,
     for (int s = 0; s < kLzxAlignedSymbols; ++s) bits->PutBits(plan.aligned_lengths[s], 3);
   }
   for (const auto& list : plan.lists) WriteLengthList(list, bits);
-  std::memcpy(state->main, plan.main_lengths, sizeof state->main);
-  std::memcpy(state->length, plan.length_lengths, sizeof state->length);
+  KeepTrees(plan, state);
 
   for (std::size_t i = plan.item_begin; i < plan.item_end; ++i) {
     const LzxItem item = items[i];

@@ -45,6 +45,13 @@ struct LzxHistogram {
 // the decoder remembers. Uncompressed coding is considered only when `uncompressed_ok`.
 void PlanBlock(const std::vector<LzxItem>& items, std::size_t begin, std::size_t end,
                const LzxTreeState& state, bool uncompressed_ok, LzxBlockPlan* plan);
+// The same from the items' statistics alone; leaves the plan's item range as it was.
+void PlanBlock(const LzxHistogram& hist, const LzxTreeState& state, bool uncompressed_ok,
+               LzxBlockPlan* plan);
+
+// The tree lengths the decoder remembers after the planned block: its own, or for an
+// uncompressed block those from before it.
+void KeepTrees(const LzxBlockPlan& plan, LzxTreeState* state);
 
 // Where frame ends fall while a block is written: every 32 KiB of output the stream is padded
 // to a word boundary, and the next frame's offset is noted unless the interval ends there.

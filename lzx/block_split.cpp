@@ -1,17 +1,25 @@
 #include "lzx/block_split.h"
 
 #include <cmath>
+#include <memory>
 
 #include "lzx/block.h"
 
 namespace chm {
 namespace {
 
-// Block splitting algorithm: cut the interval into granules of about 4 KiB of output, then
-// merge neighbours bottom-up, always the pair whose merge saves the most estimated bits, until
-// no merge saves anything. The estimate is the entropy of the main and length symbols plus a
-// rough price for sending a tree; it ignores that trees are sent as deltas of the previous
-// ones, which makes it lean towards fewer, larger blocks.
+// Block splitting algorithm, in two stages.
+//
+// First, cut the interval into granules of about 4 KiB of output, then merge neighbours
+// bottom-up, always the pair whose merge saves the most estimated bits, until no merge saves
+// anything. The estimate is the entropy of the main and length symbols plus a rough price for
+// sending a tree; it ignores that trees are sent as deltas of the previous ones, and it is set
+// to propose a cut a little too readily, since the second stage only ever removes cuts.
+//
+// Then the blocks left are priced exactly as they would be written (PlanBlock: Huffman codes,
+// each list against the lengths of the block before), and the neighbours whose merge saves the
+// most of those bits are merged, until no merge saves any. A merge changes the price of the
+// merged block and of the one after it, whose trees are then sent against the merged one's.
 constexpr std::size_t kGranuleBytes = 4096;
 constexpr double kBitsPerUsedSymbol = 4.0;  // a code length as pretree-coded delta
 constexpr double kTreeHeaderBits = 3 * 80 + 27;
@@ -42,9 +50,7 @@ struct Segment {
   double bits;
 };
 
-}  // namespace
-
-std::vector<std::size_t> SplitIntoBlocks(const std::vector<LzxItem>& items) {
+std::vector<Segment> SplitByEstimate(const std::vector<LzxItem>& items) {
   std::vector<Segment> segs;
   std::size_t bytes = 0;
   std::size_t next_cut = 0;
@@ -79,6 +85,81 @@ std::vector<std::size_t> SplitIntoBlocks(const std::vector<LzxItem>& items) {
     if (best + 1 < segs.size()) gain[best] = merged_gain(best);
     if (best > 0) gain[best - 1] = merged_gain(best - 1);
   }
+  return segs;
+}
+
+// Merges neighbouring segments while the exact price says so (the second stage above).
+class ExactMerger {
+ public:
+  explicit ExactMerger(std::vector<Segment>* segs) : segs_(*segs) {}
+
+  void Run() {
+    if (segs_.size() < 2) return;
+    Reprice(0);
+    gain_.assign(segs_.size(), 0);
+    for (std::size_t i = 0; i + 1 < segs_.size(); ++i) gain_[i] = MergeGain(i);
+    while (segs_.size() > 1) {
+      std::size_t best = 0;
+      for (std::size_t i = 1; i + 1 < segs_.size(); ++i) {
+        if (gain_[i] > gain_[best]) best = i;
+      }
+      if (gain_[best] <= 0) return;
+      segs_[best].hist.Add(segs_[best + 1].hist);
+      segs_.erase(segs_.begin() + static_cast<std::ptrdiff_t>(best) + 1);
+      gain_.erase(gain_.begin() + static_cast<std::ptrdiff_t>(best) + 1);
+      Reprice(best);
+      // The pairs whose prices involve the merged block or the one after it.
+      const std::size_t from = best >= 2 ? best - 2 : 0;
+      for (std::size_t i = from; i <= best + 1 && i + 1 < segs_.size(); ++i)
+        gain_[i] = MergeGain(i);
+    }
+  }
+
+ private:
+  // Prices blocks from `first` on; before[i] is what the decoder remembers before block i.
+  void Reprice(std::size_t first) {
+    before_.resize(segs_.size());
+    bits_.resize(segs_.size());
+    for (std::size_t i = first; i < segs_.size(); ++i) {
+      PlanBlock(segs_[i].hist, before_[i], /*uncompressed_ok=*/false, plan_.get());
+      bits_[i] = plan_->bits;
+      if (i + 1 < segs_.size()) {
+        before_[i + 1] = before_[i];
+        KeepTrees(*plan_, &before_[i + 1]);
+      }
+    }
+  }
+
+  // Bits saved by merging segments i and i + 1: their prices and that of the block after them.
+  std::int64_t MergeGain(std::size_t i) {
+    const bool has_next = i + 2 < segs_.size();
+    std::int64_t now = static_cast<std::int64_t>(bits_[i] + bits_[i + 1]);
+    if (has_next) now += static_cast<std::int64_t>(bits_[i + 2]);
+    LzxHistogram both = segs_[i].hist;
+    both.Add(segs_[i + 1].hist);
+    PlanBlock(both, before_[i], /*uncompressed_ok=*/false, plan_.get());
+    std::int64_t merged = static_cast<std::int64_t>(plan_->bits);
+    if (has_next) {
+      LzxTreeState after = before_[i];
+      KeepTrees(*plan_, &after);
+      PlanBlock(segs_[i + 2].hist, after, /*uncompressed_ok=*/false, plan_.get());
+      merged += static_cast<std::int64_t>(plan_->bits);
+    }
+    return now - merged;
+  }
+
+  std::vector<Segment>& segs_;
+  std::vector<LzxTreeState> before_;
+  std::vector<std::uint64_t> bits_;
+  std::vector<std::int64_t> gain_;
+  std::unique_ptr<LzxBlockPlan> plan_ = std::make_unique<LzxBlockPlan>();
+};
+
+}  // namespace
+
+std::vector<std::size_t> SplitIntoBlocks(const std::vector<LzxItem>& items) {
+  std::vector<Segment> segs = SplitByEstimate(items);
+  ExactMerger(&segs).Run();
   std::vector<std::size_t> starts;
   for (const auto& s : segs) starts.push_back(s.first_item);
   return starts;

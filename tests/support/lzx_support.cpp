@@ -201,6 +201,35 @@ std::vector<std::uint8_t> HtmlLike(std::size_t size, std::uint32_t seed) {
   return std::vector<std::uint8_t>(s.begin(), s.end());
 }
 
+std::vector<std::uint8_t> ShiftingAlphabets(std::size_t size, std::size_t stretch,
+                                            std::uint32_t seed) {
+  static const char* const kAlphabets[] = {"abcdefgh", "STUVWXYZ", "01234567", "<>/=\"#&;"};
+  std::mt19937 rng(seed);
+  std::vector<std::uint8_t> v;
+  while (v.size() < size) {
+    const char* letters = kAlphabets[v.size() / stretch % 4];
+    const std::size_t word = 1 + rng() % 7;
+    for (std::size_t k = 0; k < word; ++k)
+      v.push_back(static_cast<std::uint8_t>(letters[rng() % 8]));
+    v.push_back(' ');
+  }
+  v.resize(size);
+  return v;
+}
+
+std::vector<std::uint8_t> Records(std::size_t size, std::uint32_t seed) {
+  const auto table = RandomBytes(600 * 8, seed);
+  std::mt19937 rng(seed + 1);
+  std::vector<std::uint8_t> v;
+  while (v.size() < size) {
+    const std::size_t r = rng() % 600;
+    v.insert(v.end(), table.begin() + static_cast<std::ptrdiff_t>(8 * r),
+             table.begin() + static_cast<std::ptrdiff_t>(8 * r + 8));
+  }
+  v.resize(size);
+  return v;
+}
+
 std::vector<NamedInput> HostileLzxInputs() {
   std::vector<NamedInput> inputs;
   for (std::size_t size :
@@ -235,6 +264,8 @@ std::vector<NamedInput> HostileLzxInputs() {
     mixed.insert(mixed.end(), piece.begin(), piece.end());
   }
   inputs.push_back({"text and random pieces", mixed});
+  inputs.push_back({"alphabet every 3000 bytes", ShiftingAlphabets(200000, 3000, 13)});
+  inputs.push_back({"8-byte records", Records(150000, 17)});
   return inputs;
 }
 

@@ -33,10 +33,17 @@ struct NamedInput {
 };
 // The shapes that stress an encoder: sizes around frame and reset boundaries, incompressible
 // data, long runs and short periods, copies at nearly the largest distance, an interval
-// repeated after a reset, and text with random pieces at odd offsets.
+// repeated after a reset, text with random pieces at odd offsets, text whose alphabet changes
+// every few KiB (many blocks per interval, trees sent against the block before), and records
+// that repeat at distances of a multiple of 8 (aligned offset blocks).
 std::vector<NamedInput> HostileLzxInputs();
 
 std::vector<std::uint8_t> RandomBytes(std::size_t size, std::uint32_t seed);
 std::vector<std::uint8_t> HtmlLike(std::size_t size, std::uint32_t seed);
+// Random words whose 8-letter alphabet changes every `stretch` bytes, taking turns among four.
+std::vector<std::uint8_t> ShiftingAlphabets(std::size_t size, std::size_t stretch,
+                                            std::uint32_t seed);
+// 8-byte records drawn from a table of 600 random ones: every match lies a multiple of 8 back.
+std::vector<std::uint8_t> Records(std::size_t size, std::uint32_t seed);
 
 }  // namespace chm_test
