@@ -43,11 +43,15 @@ std::uint32_t StringPool::Add(std::string_view text) {
   auto found = offsets_.find(key);
   if (found != offsets_.end()) return found->second;
   if (text.size() + 1 > kBlock) Fail(ErrorCode::kTooLarge, "#STRINGS", "a string over 4 KiB");
-  // A string that would run into the next block starts that block instead. Microsoft's compiler
-  // leaves the end of the block filled with the string's first bytes, unterminated; nothing
-  // points there.
+  // A string that would reach the block's last byte starts the next block instead. Microsoft's
+  // compiler leaves the end of the block filled with the string's first bytes, and with all of
+  // it and its zero when it would have ended there exactly; nothing points at those bytes.
   const size_t used = bytes_.size() % kBlock;
-  if (used + text.size() + 1 > kBlock) PutText(&bytes_, text.substr(0, kBlock - used));
+  if (used != 0 && used + text.size() + 1 >= kBlock) {
+    const size_t fill = kBlock - used;
+    PutText(&bytes_, text.substr(0, fill));
+    if (fill > text.size()) bytes_.push_back(0);
+  }
   std::uint32_t offset = static_cast<std::uint32_t>(bytes_.size());
   PutText(&bytes_, text);
   bytes_.push_back(0);

@@ -16,8 +16,9 @@
 namespace chm {
 
 // #STRINGS: offset 0 is the empty string; no string crosses a 4 KiB block, because the viewer
-// reads the pool block by block. Equal strings share one offset. The bytes a block cannot
-// hold of a string are no zeros but the string's start, as Microsoft's compiler leaves them.
+// reads the pool block by block, and none ends on a block's last byte. Equal strings share one
+// offset. A block ends not with zeros but with the start of the string the next one begins
+// with, as Microsoft's compiler leaves it.
 class StringPool {
  public:
   StringPool() : bytes_(1, 0) {}

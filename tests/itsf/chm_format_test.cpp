@@ -137,10 +137,14 @@ TEST(StringPool, NoStringCrossesA4KBlockAndEqualStringsShareAnOffset) {
     std::uint32_t at = pool.Add(long_text + std::to_string(i));
     EXPECT_EQ(at / 4096, (at + long_text.size() + 1) / 4096) << "string " << i << " at " << at;
   }
-  // The end of a block that a string does not fit in holds that string's start, unterminated.
+  // The end of a block that a string does not fit in holds that string's start, unterminated;
+  // a string that would end on the block's last byte is left there whole and starts the next.
+  const std::string exact(4096 * 3 - pool.bytes().size() - 1, 'e');
+  EXPECT_EQ(pool.Add(exact), 4096u * 3);
   const std::string b(pool.bytes().begin(), pool.bytes().end());
   for (size_t end = 4096; end < b.size(); end += 4096) {
-    const size_t tail = b.rfind('\0', end - 1) + 1;
+    size_t tail = b.rfind('\0', end - 1) + 1;
+    if (tail == end) tail = b.rfind('\0', end - 2) + 1;
     EXPECT_LT(tail, end);
     EXPECT_EQ(b.substr(tail, end - tail), b.substr(end, end - tail)) << "block end " << end;
   }
