@@ -102,7 +102,8 @@ Bytes BuildWindows(const std::vector<WindowDef>& windows, bool compatibility_1_0
 }
 
 Bytes BuildIdxhdr(std::uint32_t topic_count, const ContentsProperties* contents,
-                  std::uint32_t stamp, StringPool* strings) {
+                  const std::vector<std::uint32_t>& merged_books, std::uint32_t stamp,
+                  StringPool* strings) {
   Bytes b;
   PutText(&b, "T#SM");
   PutU32(&b, stamp);
@@ -128,6 +129,11 @@ Bytes BuildIdxhdr(std::uint32_t topic_count, const ContentsProperties* contents,
     string_field(0x3C, contents->window_name);
   }
   SetU32(&b, 0x44, 1);
+  // The merged books: their number, then their names. Microsoft's compiler leaves whatever its
+  // memory held at 0x4C (0x0019DF28 in Inno Setup's book, a stack address); we write 0.
+  if (merged_books.size() > kMaxMergedBooks) Fail(ErrorCode::kTooLarge, "#IDXHDR", "merged books");
+  SetU32(&b, 0x48, static_cast<std::uint32_t>(merged_books.size()));
+  for (size_t i = 0; i < merged_books.size(); ++i) SetU32(&b, 0x50 + 4 * i, merged_books[i]);
   return b;
 }
 

@@ -45,9 +45,15 @@ struct ContentsProperties {
   bool folder_images = false;  // ImageType=Folder
 };
 
+// The most books #IDXHDR can name as merged into this one.
+constexpr size_t kMaxMergedBooks = 1004;
+
 // `contents` is null when the project has no contents file: then every property field is 0.
+// `merged_books` are the #STRINGS offsets of the file names of the books merged in (at most
+// kMaxMergedBooks).
 Bytes BuildIdxhdr(std::uint32_t topic_count, const ContentsProperties* contents,
-                  std::uint32_t stamp, StringPool* strings);
+                  const std::vector<std::uint32_t>& merged_books, std::uint32_t stamp,
+                  StringPool* strings);
 
 struct SystemInfo {
   std::uint32_t lcid = 0x0409;

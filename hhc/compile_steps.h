@@ -61,6 +61,7 @@ class Compiler {
   void WriteSection1Table(const std::string& name, const Bytes& bytes);
   void ReadContentsProperties(const SitemapParams& properties, const std::string& label);
   std::vector<std::string> PlaceTopicsInContents();
+  std::vector<std::uint32_t> AddMergedBooks(StringPool* strings);
   std::vector<ContentsNode> ContentsNodes(StringPool* strings) const;
 
   // A file of section 0, in the order it is written; `bytes` is null for the compressed
@@ -100,6 +101,9 @@ class Compiler {
   std::unordered_set<std::string> contents_targets_;  // folded names the contents lists
   std::vector<ContentsEntry> contents_entries_;
   std::optional<ContentsProperties> contents_properties_;
+  // File names of the books the contents merge in ("other.chm" of "other.chm::/toc.hhc"), code
+  // page bytes, in the contents' order.
+  std::vector<std::string> contents_merges_;
   std::unordered_map<std::string, size_t> topic_by_name_;  // folded name -> index in topics_
   std::unordered_set<std::string> sitemap_names_;          // folded names of both sitemaps
   struct IndexEntry {

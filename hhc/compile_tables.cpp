@@ -4,6 +4,7 @@
 
 #include "help/search_objects.h"
 #include "hhc/compile_steps.h"
+#include "text/ascii.h"
 
 namespace chm {
 
@@ -79,18 +80,40 @@ std::vector<ContentsNode> Compiler::ContentsNodes(StringPool* strings) const {
   return nodes;
 }
 
+// The books merged in at run time, named in #IDXHDR: the project's [MERGE FILES], then those the
+// contents merge, each once. Their names follow the windows' strings, as in Microsoft's books.
+std::vector<std::uint32_t> Compiler::AddMergedBooks(StringPool* strings) {
+  std::vector<std::string> names;
+  for (const std::string& f : project_.merge_files) names.push_back(Ansi(f, "[MERGE FILES]"));
+  names.insert(names.end(), contents_merges_.begin(), contents_merges_.end());
+  std::vector<std::uint32_t> offsets;
+  std::unordered_set<std::string> seen;
+  for (const std::string& name : names) {
+    if (name.empty() || !seen.insert(text::LowerAscii(name)).second) continue;
+    if (offsets.size() == kMaxMergedBooks) {
+      result_->warnings.push_back(
+          Label(project_path_) + ": only the first " + std::to_string(kMaxMergedBooks) +
+          " merged books are recorded; the viewer does not merge the others");
+      break;
+    }
+    offsets.push_back(strings->Add(name));
+  }
+  return offsets;
+}
+
 Bytes Compiler::WriteHelpTables() {
   const std::uint32_t stamp = static_cast<std::uint32_t>(unix_time_);
   std::vector<std::string> shown_in_contents = PlaceTopicsInContents();
   StringPool strings;
   Bytes windows = BuildWindows(AnsiWindows(), project_.compatibility_1_0, &strings);
+  const std::vector<std::uint32_t> merged_books = AddMergedBooks(&strings);
   // #STRINGS in Microsoft's order: the windows' strings, what the contents entries show level
   // by level (a binary contents tree names its nodes with these), then the other titles.
   for (const std::string& text : shown_in_contents) strings.Add(text);
   TopicTables topic_tables = BuildTopicTables(topics_, &strings);
-  Bytes idxhdr =
-      BuildIdxhdr(static_cast<std::uint32_t>(topics_.size()),
-                  contents_properties_ ? &*contents_properties_ : nullptr, stamp, &strings);
+  Bytes idxhdr = BuildIdxhdr(static_cast<std::uint32_t>(topics_.size()),
+                             contents_properties_ ? &*contents_properties_ : nullptr, merged_books,
+                             stamp, &strings);
 
   // Microsoft's order: the window definitions right after the pages.
   if (!windows_.empty()) WriteSection1Table("/#WINDOWS", windows);

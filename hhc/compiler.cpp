@@ -199,6 +199,11 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
   if (is_contents) ReadContentsProperties(map.properties, name);
   std::vector<std::pair<int, std::string>> open_keywords;  // depth and name of each parent
   for (const SitemapItem& item : map.items) {
+    const std::string merge = SitemapParam(item.params, "Merge");
+    if (is_contents && !merge.empty()) {
+      contents_merges_.emplace_back(
+          text::Trim(std::string_view(merge).substr(0, merge.find("::"))));
+    }
     ContentsEntry entry{item.depth, std::string(), SitemapParam(item.params, "Name")};
     IndexEntry keyword{
         SitemapParam(item.params, "Name"), {}, {}, SitemapParam(item.params, "See Also")};

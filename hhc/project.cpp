@@ -9,13 +9,14 @@
 namespace chm {
 namespace {
 
-enum class Section { kNone, kOptions, kWindows, kFiles, kInfotypes, kOther };
+enum class Section { kNone, kOptions, kWindows, kFiles, kInfotypes, kMergeFiles, kOther };
 
 Section SectionNamed(std::string_view name) {
   if (text::EqualsNoCase(name, "OPTIONS")) return Section::kOptions;
   if (text::EqualsNoCase(name, "WINDOWS")) return Section::kWindows;
   if (text::EqualsNoCase(name, "FILES")) return Section::kFiles;
   if (text::EqualsNoCase(name, "INFOTYPES")) return Section::kInfotypes;
+  if (text::EqualsNoCase(name, "MERGE FILES")) return Section::kMergeFiles;
   return Section::kOther;
 }
 
@@ -175,6 +176,9 @@ Project ParseProject(std::string_view bytes, const std::string& label) {
         break;
       case Section::kInfotypes:
         p.infotypes.emplace_back(line);
+        break;
+      case Section::kMergeFiles:
+        p.merge_files.emplace_back(line);
         break;
       case Section::kOther:
         break;

@@ -31,9 +31,10 @@ struct Project {
   bool binary_index = true;
   bool binary_index_stated = false;  // the project has a "Binary Index" line
   std::vector<WindowLine> windows;
-  std::vector<std::string> files;      // [FILES] lines, in order
-  std::vector<std::string> infotypes;  // [INFOTYPES] lines
-  std::vector<std::string> ignored;    // keys and sections we accept but do not act on
+  std::vector<std::string> files;        // [FILES] lines, in order
+  std::vector<std::string> infotypes;    // [INFOTYPES] lines
+  std::vector<std::string> merge_files;  // [MERGE FILES] lines: books the viewer merges in
+  std::vector<std::string> ignored;      // keys and sections we accept but do not act on
 };
 
 // Parses the bytes of a project file. `label` names the file in error messages. Throws

@@ -314,6 +314,10 @@ void ReadIdxhdr(InspectedBook* book) {
   f.frame_name = r.U32(0x38);
   f.window_name = r.U32(0x3C);
   f.merge_count = r.U32(0x48);
+  f.unknown_4c = r.U32(0x4C);
+  for (std::uint32_t i = 0; i < f.merge_count && 0x50 + 4 * i + 4 <= x->size(); ++i) {
+    f.merged_books.push_back(r.U32(0x50 + 4 * i));
+  }
 }
 
 void ReadTopics(InspectedBook* book) {
@@ -511,6 +515,11 @@ std::map<std::string, std::string> InspectedBook::Fields() const {
   m["idxhdr.frame_name"] = property(idxhdr.frame_name, true);
   m["idxhdr.window_name"] = property(idxhdr.window_name, true);
   m["idxhdr.merge_count"] = Hex(idxhdr.merge_count);
+  m["idxhdr.unknown_4c"] = Hex(idxhdr.unknown_4c);
+  std::string merged;
+  for (std::uint32_t at : idxhdr.merged_books)
+    merged += (merged.empty() ? "" : ",") + Quoted(StringAt(at));
+  m["idxhdr.merged_books"] = merged;
 
   m["topics.count"] = std::to_string(topics.size());
   for (size_t i = 0; i < topics.size(); ++i) {

@@ -93,7 +93,8 @@ struct IdxhdrFields {
   // 0xFFFFFFFF is "not set".
   std::uint32_t image_list = 0, background = 0, foreground = 0, font = 0, window_styles = 0,
                 ex_window_styles = 0, unknown_34 = 0, frame_name = 0, window_name = 0;
-  std::uint32_t merge_count = 0;
+  std::uint32_t merge_count = 0, unknown_4c = 0;
+  std::vector<std::uint32_t> merged_books;  // #STRINGS offsets of their file names
 };
 
 struct TopicFields {
