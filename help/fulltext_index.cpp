@@ -123,25 +123,52 @@ void FullTextIndex::SetStopWords(std::string_view list) {
   });
 }
 
+namespace {
+
+// FNV-1a over the word's bytes, the title flag first.
+std::uint32_t HashWord(std::string_view word, bool title) {
+  std::uint32_t h = title ? 0x050C5D1Fu : 0x811C9DC5u;
+  for (char c : word) h = (h ^ static_cast<std::uint8_t>(c)) * 0x01000193u;
+  return h ^ (h >> 15);
+}
+
+}  // namespace
+
+void FullTextIndex::GrowSlots() {
+  slots_.assign(slots_.empty() ? 1024 : slots_.size() * 2, 0);
+  const size_t mask = slots_.size() - 1;
+  for (std::uint32_t n = 0; n < entries_.size(); ++n) {
+    size_t i = entries_[n].hash & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = n + 1;
+  }
+}
+
 std::uint32_t FullTextIndex::EntryFor(std::string_view word, bool title) {
-  std::uint32_t* slot = nullptr;
+  std::uint32_t* by_character = nullptr;
   if (word.size() == 2 && !by_character_.empty() &&
       breaker_.IsLeadByte(static_cast<std::uint8_t>(word[0]))) {
-    slot = &by_character_[(title ? 0x10000u : 0u) | (std::uint8_t(word[0]) << 8) |
-                          std::uint8_t(word[1])];
-    if (*slot != ~0u) return *slot;
-  } else {
-    key_.assign(1, title ? '1' : '0');
-    key_.append(word);
-    auto [it, added] = by_key_.try_emplace(key_, static_cast<std::uint32_t>(entries_.size()));
-    if (!added) return it->second;
+    by_character = &by_character_[(title ? 0x10000u : 0u) | (std::uint8_t(word[0]) << 8) |
+                                  std::uint8_t(word[1])];
+    if (*by_character != ~0u) return *by_character;
   }
-  if (slot) *slot = static_cast<std::uint32_t>(entries_.size());
+  if ((entries_.size() + 1) * 2 > slots_.size()) GrowSlots();
+  const std::uint32_t hash = HashWord(word, title);
+  const size_t mask = slots_.size() - 1;
+  size_t i = hash & mask;
+  for (; slots_[i] != 0; i = (i + 1) & mask) {
+    const Entry& e = entries_[slots_[i] - 1];
+    if (e.hash == hash && e.title == title && e.word == word) return slots_[i] - 1;
+  }
+  const auto index = static_cast<std::uint32_t>(entries_.size());
+  slots_[i] = index + 1;
+  if (by_character) *by_character = index;
   Entry e;
   e.word.assign(word);
+  e.hash = hash;
   e.title = title;
   entries_.push_back(std::move(e));
-  return static_cast<std::uint32_t>(entries_.size() - 1);
+  return index;
 }
 
 void FullTextIndex::AddText(std::string_view text, bool title, std::uint32_t* position) {

@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -45,6 +44,7 @@ class FullTextIndex {
  private:
   struct Entry {
     std::string word;
+    std::uint32_t hash = 0;  // of word and title flag, for the table of entries
     bool title = false;
     std::uint32_t topics = 0;
     std::uint32_t last_topic = 0;
@@ -57,20 +57,23 @@ class FullTextIndex {
   };
   void AddText(std::string_view text, bool title, std::uint32_t* position);
   std::uint32_t EntryFor(std::string_view word, bool title);
+  void GrowSlots();
 
   WordBreaker breaker_;
   unsigned code_page_;
   std::uint32_t lcid_;
   std::unordered_set<std::string> stop_words_;
   std::vector<std::string> stop_list_;
-  std::unordered_map<std::string, std::uint32_t> by_key_;  // title flag + word -> entry
+  // Entries by word and title flag, found by open addressing (linear probing) in a table of a
+  // power of two slots, at most half of them used: entry number + 1, 0 for a free slot.
+  std::vector<std::uint32_t> slots_;
   std::vector<Entry> entries_;
   // Double-byte words (every character of a Chinese page is one) skip the hash: entry numbers
   // by title flag and character, ~0 when none yet.
   std::vector<std::uint32_t> by_character_;
   std::vector<Position> page_positions_;
   std::vector<std::uint32_t> page_entries_;  // entries the page uses, in order of first use
-  std::string key_, scratch_;
+  std::string scratch_;
   std::uint32_t pages_ = 0;
   std::uint32_t last_topic_ = 0;
   std::uint64_t occurrences_ = 0;

@@ -1,6 +1,11 @@
 #include "hhc/page_text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "text/ascii.h"
 #include "text/codepage.h"
@@ -43,6 +48,7 @@ class Extractor {
       : s_(page), utf8_(utf8), code_page_(code_page) {}
 
   PageText Run() {
+    text_.body.reserve(s_.size() / 2);
     size_t i = 0;
     while (i < s_.size()) {
       const char c = s_[i];
@@ -50,9 +56,15 @@ class Extractor {
         i = Markup(i);
       } else if (c == '&') {
         i = Reference(i, &text_.body);
-      } else {
-        text_.body.push_back(c == '\0' ? ' ' : c);
+      } else if (c == '\0') {
+        text_.body.push_back(' ');
         ++i;
+      } else {
+        // Text up to the next tag, reference or NUL goes over at once.
+        size_t end = i + 1;
+        while (end < s_.size() && s_[end] != '<' && s_[end] != '&' && s_[end] != '\0') ++end;
+        text_.body.append(s_.data() + i, end - i);
+        i = end;
       }
     }
     return std::move(text_);
@@ -179,9 +191,57 @@ class Extractor {
   PageText text_;
 };
 
-// UTF-8 text in the code page, a blank for each character it lacks (or each invalid byte).
+// The characters of a single-byte code page's upper half with their bytes, sorted: made once
+// per process for each code page, from the platform's conversion.
+const std::vector<std::pair<char32_t, char>>& UpperHalf(unsigned code_page) {
+  static std::mutex lock;
+  static std::map<unsigned, std::vector<std::pair<char32_t, char>>> made;
+  std::lock_guard<std::mutex> guard(lock);
+  auto [it, added] = made.try_emplace(code_page);
+  if (added) {
+    for (int b = 0x80; b < 0x100; ++b) {
+      const char byte = static_cast<char>(b);
+      std::string utf8;
+      size_t pos = 0;
+      char32_t c = 0;
+      if (text::DecodeCodePage(code_page, std::string_view(&byte, 1), &utf8) && !utf8.empty() &&
+          text::DecodeUtf8(utf8, &pos, &c) && pos == utf8.size()) {
+        it->second.emplace_back(c, byte);
+      }
+    }
+    std::sort(it->second.begin(), it->second.end());
+  }
+  return it->second;
+}
+
+// UTF-8 text in the code page, a blank for each character it lacks (or each invalid byte). A
+// single-byte code page goes through its table, which pages full of non-breaking spaces and
+// symbols the code page lacks pass quickly; the double-byte ones through the platform.
 std::string ToCodePage(unsigned code_page, const std::string& utf8) {
   std::string out;
+  if (!text::IsDbcsCodePage(code_page)) {
+    const auto& upper = UpperHalf(code_page);
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+      const char b = utf8[i];
+      if (static_cast<unsigned char>(b) < 0x80) {
+        out.push_back(b);
+        ++i;
+        continue;
+      }
+      char32_t c = 0;
+      if (!text::DecodeUtf8(utf8, &i, &c)) {
+        out.push_back(' ');
+        continue;
+      }
+      const auto found =
+          std::lower_bound(upper.begin(), upper.end(), std::make_pair(c, '\0'),
+                           [](const auto& x, const auto& y) { return x.first < y.first; });
+      out.push_back(found != upper.end() && found->first == c ? found->second : ' ');
+    }
+    return out;
+  }
   if (text::EncodeCodePage(code_page, utf8, &out)) return out;
   out.clear();
   std::string bytes;
