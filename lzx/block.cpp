@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "lzx/code_lengths.h"
 #include "lzx/huffman.h"
 
 namespace chm {
@@ -66,23 +67,21 @@ void PlanBlock(const std::vector<LzxItem>& items, std::size_t begin, std::size_t
 }
 
 void PlanBlock(const LzxHistogram& hist, const LzxTreeState& state, bool uncompressed_ok,
-               LzxBlockPlan* plan) {
+               LzxBlockPlan* plan, bool quick) {
   plan->bytes = hist.bytes;
 
-  BuildCodeLengths(hist.main, kLzxMainSymbols, kLzxMaxMainCodeLength, plan->main_lengths);
-  BuildCodeLengths(hist.length, kLzxLengthSymbols, kLzxMaxMainCodeLength, plan->length_lengths,
-                   /*allow_empty=*/true);
+  const std::uint64_t main_bits =
+      ChooseCodeLengths(hist.main, kLzxMainSymbols, /*allow_empty=*/false, state.main, kLzxNumChars,
+                        plan->main_lengths, &plan->lists[0]);
+  const std::uint64_t length_bits =
+      ChooseCodeLengths(hist.length, kLzxLengthSymbols, /*allow_empty=*/true, state.length,
+                        kLzxLengthSymbols, plan->length_lengths, &plan->lists[2], quick);
   BuildCanonicalCodes(plan->main_lengths, kLzxMainSymbols, plan->main_codes);
   BuildCanonicalCodes(plan->length_lengths, kLzxLengthSymbols, plan->length_codes);
-  PrepareLengthList(state.main, plan->main_lengths, kLzxNumChars, &plan->lists[0]);
-  PrepareLengthList(state.main + kLzxNumChars, plan->main_lengths + kLzxNumChars,
-                    kLzxMainSymbols - kLzxNumChars, &plan->lists[1]);
-  PrepareLengthList(state.length, plan->length_lengths, kLzxLengthSymbols, &plan->lists[2]);
 
   const std::uint64_t trees =
       kBlockHeaderBits + plan->lists[0].bits + plan->lists[1].bits + plan->lists[2].bits;
-  const std::uint64_t common = trees + CodedBits(hist.main, plan->main_lengths) +
-                               CodedBits(hist.length, plan->length_lengths);
+  const std::uint64_t common = kBlockHeaderBits + main_bits + length_bits;
   plan->type = kLzxVerbatim;
   plan->bits = common + hist.footer_bits;
   plan->header_bits = trees;

@@ -45,9 +45,10 @@ struct LzxHistogram {
 // the decoder remembers. Uncompressed coding is considered only when `uncompressed_ok`.
 void PlanBlock(const std::vector<LzxItem>& items, std::size_t begin, std::size_t end,
                const LzxTreeState& state, bool uncompressed_ok, LzxBlockPlan* plan);
-// The same from the items' statistics alone; leaves the plan's item range as it was.
+// The same from the items' statistics alone; leaves the plan's item range as it was. With
+// `quick` the code lengths are folded greedily only: a plan for its price, not to be written.
 void PlanBlock(const LzxHistogram& hist, const LzxTreeState& state, bool uncompressed_ok,
-               LzxBlockPlan* plan);
+               LzxBlockPlan* plan, bool quick = false);
 
 // The tree lengths the decoder remembers after the planned block: its own, or for an
 // uncompressed block those from before it.

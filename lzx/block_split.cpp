@@ -16,13 +16,31 @@ namespace {
 // sending a tree; it ignores that trees are sent as deltas of the previous ones, and it is set
 // to propose a cut a little too readily, since the second stage only ever removes cuts.
 //
-// Then the blocks left are priced exactly as they would be written (PlanBlock: Huffman codes,
-// each list against the lengths of the block before), and the neighbours whose merge saves the
-// most of those bits are merged, until no merge saves any. A merge changes the price of the
-// merged block and of the one after it, whose trees are then sent against the merged one's.
+// Then the blocks left are priced as they would be written (PlanBlock: Huffman codes, each
+// list against the lengths of the block before, folded greedily for speed), and the neighbours
+// whose merge saves the most of those bits are merged, until no merge saves any. A merge changes
+// the price of the merged block and of the one after it, whose trees are then sent against the
+// merged one's.
 constexpr std::size_t kGranuleBytes = 4096;
 constexpr double kBitsPerUsedSymbol = 4.0;  // a code length as pretree-coded delta
 constexpr double kTreeHeaderBits = 3 * 80 + 27;
+
+// f * log2(f) for the small counts that most symbols have, so that the estimate, evaluated
+// for every pair of neighbours, takes few logarithms.
+constexpr std::uint32_t kTabulatedCounts = 1024;
+
+struct FLogFTable {
+  double value[kTabulatedCounts];
+  FLogFTable() {
+    value[0] = 0;
+    for (std::uint32_t f = 1; f < kTabulatedCounts; ++f) value[f] = f * std::log2(double(f));
+  }
+};
+
+double FLogF(std::uint32_t f) {
+  static const FLogFTable table;
+  return f < kTabulatedCounts ? table.value[f] : f * std::log2(static_cast<double>(f));
+}
 
 double EntropyBits(const std::uint32_t* freqs, int count) {
   double total = 0;
@@ -30,9 +48,8 @@ double EntropyBits(const std::uint32_t* freqs, int count) {
   int used = 0;
   for (int s = 0; s < count; ++s) {
     if (freqs[s] == 0) continue;
-    const double f = freqs[s];
-    total += f;
-    sum_flogf += f * std::log2(f);
+    total += freqs[s];
+    sum_flogf += FLogF(freqs[s]);
     ++used;
   }
   if (total == 0) return 0;
@@ -121,7 +138,7 @@ class ExactMerger {
     before_.resize(segs_.size());
     bits_.resize(segs_.size());
     for (std::size_t i = first; i < segs_.size(); ++i) {
-      PlanBlock(segs_[i].hist, before_[i], /*uncompressed_ok=*/false, plan_.get());
+      PlanBlock(segs_[i].hist, before_[i], /*uncompressed_ok=*/false, plan_.get(), /*quick=*/true);
       bits_[i] = plan_->bits;
       if (i + 1 < segs_.size()) {
         before_[i + 1] = before_[i];
@@ -137,12 +154,12 @@ class ExactMerger {
     if (has_next) now += static_cast<std::int64_t>(bits_[i + 2]);
     LzxHistogram both = segs_[i].hist;
     both.Add(segs_[i + 1].hist);
-    PlanBlock(both, before_[i], /*uncompressed_ok=*/false, plan_.get());
+    PlanBlock(both, before_[i], /*uncompressed_ok=*/false, plan_.get(), /*quick=*/true);
     std::int64_t merged = static_cast<std::int64_t>(plan_->bits);
     if (has_next) {
       LzxTreeState after = before_[i];
       KeepTrees(*plan_, &after);
-      PlanBlock(segs_[i + 2].hist, after, /*uncompressed_ok=*/false, plan_.get());
+      PlanBlock(segs_[i + 2].hist, after, /*uncompressed_ok=*/false, plan_.get(), /*quick=*/true);
       merged += static_cast<std::int64_t>(plan_->bits);
     }
     return now - merged;

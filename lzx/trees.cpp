@@ -84,15 +84,39 @@ void FoldGreedily(const std::uint8_t* old_lengths, const std::uint8_t* new_lengt
   }
 }
 
+// The smallest cost[j] over a window of j that slides down as the list is walked backwards:
+// indices come in at the low end and expire at the high end. Kept is the increasing run of
+// costs from the oldest index to the newest that can still be a window's smallest.
+class WindowMin {
+ public:
+  void Clear() { oldest_ = newest_ = 0; }
+  void Add(int j, const std::uint32_t* cost) {
+    while (newest_ > oldest_ && cost[held_[newest_ - 1]] >= cost[j]) --newest_;
+    held_[newest_++] = j;
+  }
+  void ExpireAbove(int top) {
+    while (newest_ > oldest_ && held_[oldest_] > top) ++oldest_;
+  }
+  bool Empty() const { return newest_ == oldest_; }
+  int Smallest() const { return held_[oldest_]; }
+
+ private:
+  int held_[kLzxMainSymbols];
+  int oldest_ = 0, newest_ = 0;
+};
+
 // The cheapest ops under fixed prices per pretree symbol, by dynamic programming from the end
 // of the list: at each symbol one delta, a zero run of 4..19 or 20..51 (symbols 17, 18), or a
 // run of 4 or 5 equal lengths (19, whose delta is taken from the first one's old length).
+// Inside a run of zeros ending at e, a 17 from i reaches the cheapest of i + 4 .. i + 19 not
+// past e, and an 18 the cheapest of i + 20 .. i + 51: two sliding windows.
 void FoldByCost(const std::uint8_t* old_lengths, const std::uint8_t* new_lengths, int count,
                 const std::uint32_t* price, std::vector<LzxLengthList::Op>* ops) {
   constexpr int kMaxCount = kLzxMainSymbols;
   std::uint32_t cost[kMaxCount + 1];
   std::uint8_t symbol[kMaxCount];
   std::uint8_t run[kMaxCount];
+  WindowMin zeros4, zeros20;
   int same = 0;  // equal lengths from i on
   cost[count] = 0;
   for (int i = count - 1; i >= 0; --i) {
@@ -110,13 +134,27 @@ void FoldByCost(const std::uint8_t* old_lengths, const std::uint8_t* new_lengths
       }
     }
     if (new_lengths[i] != 0) continue;
-    for (int n = 4; n <= 51 && n <= same; ++n) {
-      const int sym = n < 20 ? kPretreeZeros4 : kPretreeZeros20;
-      const std::uint32_t c = price[sym] + static_cast<std::uint32_t>(ExtraBits(sym)) + cost[i + n];
+    if (same == 1) {
+      zeros4.Clear();
+      zeros20.Clear();
+    }
+    if (same >= 4) zeros4.Add(i + 4, cost);
+    if (same >= 20) zeros20.Add(i + 20, cost);
+    zeros4.ExpireAbove(i + 19);
+    zeros20.ExpireAbove(i + 51);
+    const struct {
+      const WindowMin& window;
+      int symbol;
+    } zero_runs[] = {{zeros4, kPretreeZeros4}, {zeros20, kPretreeZeros20}};
+    for (const auto& z : zero_runs) {
+      if (z.window.Empty()) continue;
+      const int j = z.window.Smallest();
+      const std::uint32_t c =
+          price[z.symbol] + static_cast<std::uint32_t>(ExtraBits(z.symbol)) + cost[j];
       if (c < cost[i]) {
         cost[i] = c;
-        symbol[i] = static_cast<std::uint8_t>(sym);
-        run[i] = static_cast<std::uint8_t>(n);
+        symbol[i] = static_cast<std::uint8_t>(z.symbol);
+        run[i] = static_cast<std::uint8_t>(j - i);
       }
     }
   }
@@ -151,11 +189,11 @@ void BuildPretree(LzxLengthList* list) {
 // Starts from the greedy folding, then alternates: the cheapest ops under the current pretree's
 // prices, and the pretree built for those ops, keeping the smallest list.
 void PrepareLengthList(const std::uint8_t* old_lengths, const std::uint8_t* new_lengths, int count,
-                       LzxLengthList* list) {
+                       LzxLengthList* list, bool quick) {
   FoldGreedily(old_lengths, new_lengths, count, &list->ops);
   BuildPretree(list);
   LzxLengthList trial;
-  for (int round = 0; round < kCostFoldRounds; ++round) {
+  for (int round = 0; round < (quick ? 0 : kCostFoldRounds); ++round) {
     std::uint32_t price[kLzxPretreeSymbols];
     for (int s = 0; s < kLzxPretreeSymbols; ++s) {
       price[s] = list->pretree_lengths[s] != 0 ? list->pretree_lengths[s] : kUnusedPretreeBits;

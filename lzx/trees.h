@@ -29,9 +29,10 @@ struct LzxLengthList {
   std::uint32_t bits = 0;  // total size of the list in the stream
 };
 
-// Prepares the list turning `old_lengths` into `new_lengths` (count symbols).
+// Prepares the list turning `old_lengths` into `new_lengths` (count symbols): folded
+// greedily, then unless `quick`, refolded by cost while that makes it smaller.
 void PrepareLengthList(const std::uint8_t* old_lengths, const std::uint8_t* new_lengths, int count,
-                       LzxLengthList* list);
+                       LzxLengthList* list, bool quick = false);
 
 void WriteLengthList(const LzxLengthList& list, LzxBitWriter* bits);
 

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "lzx/code_lengths.h"
 #include "lzx/huffman.h"
 #include "lzx/trees.h"
 
@@ -123,6 +124,64 @@ TEST(LzxLengthList, EveryRunShapeExpandsToTheNewLengths) {
     chm::PrepareLengthList(old.data(), fresh.data(), count, &list);
     EXPECT_TRUE(Expand(list, old) == fresh) << "round " << round;
     if (::testing::Test::HasFailure()) return;
+  }
+}
+
+// Plain Huffman lengths, their lists and the coded symbols: the price ChooseCodeLengths must
+// not exceed.
+std::uint64_t HuffmanPrice(const std::vector<std::uint32_t>& counts, int split) {
+  const int n = static_cast<int>(counts.size());
+  std::vector<std::uint8_t> lengths(counts.size()), old(counts.size(), 0);
+  chm::BuildCodeLengths(counts.data(), n, 16, lengths.data());
+  std::uint64_t bits = 0;
+  for (int s = 0; s < n; ++s) bits += std::uint64_t{counts[s]} * lengths[s];
+  chm::LzxLengthList list;
+  chm::PrepareLengthList(old.data(), lengths.data(), split, &list);
+  bits += list.bits;
+  if (split < n) {
+    chm::PrepareLengthList(old.data() + split, lengths.data() + split, n - split, &list);
+    bits += list.bits;
+  }
+  return bits;
+}
+
+TEST(LzxCodeLengths, EvenedOutCountsPayWhereTheirRunsSaveMoreThanTheCodesCost) {
+  std::mt19937 rng(9);
+  // Main-tree counts: 160 symbols whose counts differ by a few, to which plain Huffman gives
+  // lengths 7 and 8 in no order; then counts with nothing to even out; then skewed ones.
+  std::vector<std::uint32_t> letters(512, 0);
+  for (int s = 40; s < 200; ++s) letters[s] = 100 + rng() % 3;
+  std::vector<std::uint32_t> spread(512, 0);
+  for (int s = 0; s < 512; s += 3) spread[s] = 1u << (s % 13);
+  std::vector<std::uint32_t> skewed(249);
+  for (auto& c : skewed) c = rng() % 4 == 0 ? 0 : 1 + (rng() % 1000) * (rng() % 1000) / 997;
+  const struct {
+    const char* name;
+    const std::vector<std::uint32_t>& counts;
+    int split;
+    bool cheaper;  // must come out strictly cheaper than plain Huffman
+  } cases[] = {{"letters", letters, 256, true},
+               {"spread", spread, 256, false},
+               {"skewed", skewed, 249, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int n = static_cast<int>(c.counts.size());
+    std::vector<std::uint8_t> lengths(c.counts.size()), old(c.counts.size(), 0);
+    chm::LzxLengthList lists[2];
+    const std::uint64_t bits = chm::ChooseCodeLengths(c.counts.data(), n, false, old.data(),
+                                                      c.split, lengths.data(), lists);
+    EXPECT_EQ(KraftSum(lengths.data(), n), 65536u);
+    for (int s = 0; s < n; ++s) {
+      EXPECT_LE(lengths[s], 16);
+      if (c.counts[s] != 0) {
+        EXPECT_NE(lengths[s], 0) << "symbol " << s;
+      }
+    }
+    std::uint64_t priced = lists[0].bits + (c.split < n ? lists[1].bits : 0);
+    for (int s = 0; s < n; ++s) priced += std::uint64_t{c.counts[s]} * lengths[s];
+    EXPECT_EQ(bits, priced);
+    const std::uint64_t huffman = HuffmanPrice(c.counts, c.split);
+    EXPECT_LE(bits + (c.cheaper ? 1 : 0), huffman);
   }
 }
 
