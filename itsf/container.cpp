@@ -64,16 +64,20 @@ Bytes ControlDataFile() {
 
 Bytes ResetTableFile(std::uint64_t uncompressed, std::uint64_t compressed,
                      const std::vector<std::uint64_t>& frame_offsets) {
+  // 7-Zip counts (U + 0x8001) / 0x8000 frames, one more than there are when U is a multiple of
+  // 32 KiB or one byte short of one, and then accepts the table only with a final entry that
+  // holds the compressed length. Only then is that entry written; Microsoft never writes it.
+  const bool final_entry = (uncompressed + kLzxFrame + 1) / kLzxFrame != frame_offsets.size();
   Bytes b;
   PutU32(&b, 2);
-  PutU32(&b, static_cast<std::uint32_t>(frame_offsets.size() + 1));
+  PutU32(&b, static_cast<std::uint32_t>(frame_offsets.size() + (final_entry ? 1 : 0)));
   PutU32(&b, 8);
   PutU32(&b, 0x28);
   PutU64(&b, uncompressed);
   PutU64(&b, compressed);
   PutU64(&b, kLzxFrame);
   for (std::uint64_t o : frame_offsets) PutU64(&b, o);
-  PutU64(&b, compressed);
+  if (final_entry) PutU64(&b, compressed);
   return b;
 }
 

@@ -26,7 +26,8 @@ Bytes NameListFile();
 Bytes TransformListFile();
 Bytes SpanInfoFile(std::uint64_t uncompressed);
 Bytes ControlDataFile();
-// One entry per 32 KiB frame plus a final entry holding the compressed length.
+// One entry per 32 KiB frame, and a final entry holding the compressed length only where 7-Zip
+// needs one (an uncompressed length that is a multiple of 32 KiB or one byte short of one).
 Bytes ResetTableFile(std::uint64_t uncompressed, std::uint64_t compressed,
                      const std::vector<std::uint64_t>& frame_offsets);
 

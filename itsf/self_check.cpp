@@ -315,11 +315,14 @@ void BookChecker::CheckContent() {
   const std::uint64_t uncompressed = U64(ReadSection0File(span_entry, "SpanInfo").data());
   const std::vector<std::uint8_t> table = ReadSection0File(table_entry, "ResetTable");
   const std::uint64_t frames = (uncompressed + kLzxFrameSize - 1) / kLzxFrameSize;
-  if (U32(&table[0]) != 2 || U32(&table[4]) != frames + 1 || U32(&table[8]) != 8 ||
+  // One entry per frame, and perhaps a final one holding the compressed length.
+  const std::uint32_t entries = U32(&table[4]);
+  if (U32(&table[0]) != 2 || (entries != frames && entries != frames + 1) || U32(&table[8]) != 8 ||
       U32(&table[0x0C]) != kResetTableHeader ||
-      table.size() != kResetTableHeader + 8 * (frames + 1) || U64(&table[0x10]) != uncompressed ||
-      U64(&table[0x18]) != content.length || U64(&table[0x20]) != kLzxFrameSize ||
-      U64(&table[table.size() - 8]) != content.length) {
+      table.size() != kResetTableHeader + 8 * std::uint64_t{entries} ||
+      U64(&table[0x10]) != uncompressed || U64(&table[0x18]) != content.length ||
+      U64(&table[0x20]) != kLzxFrameSize ||
+      (entries > frames && U64(&table[table.size() - 8]) != content.length)) {
     Found("bad ResetTable");
   }
   if (frames != digests_.size())
@@ -336,7 +339,8 @@ void BookChecker::CheckContent() {
   for (std::uint64_t k = 0; k < frames; ++k) {
     const std::string frame = "frame " + std::to_string(k);
     const std::uint64_t begin = U64(&table[kResetTableHeader + 8 * k]);
-    const std::uint64_t end = U64(&table[kResetTableHeader + 8 * (k + 1)]);
+    const std::uint64_t end =
+        k + 1 < entries ? U64(&table[kResetTableHeader + 8 * (k + 1)]) : content.length;
     if ((k == 0 && begin != 0) || begin >= end || end > content.length ||
         end - begin > kMaxFrameExtent) {
       Found(frame + " has a bad reset table entry");

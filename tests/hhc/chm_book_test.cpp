@@ -4,6 +4,7 @@
 #include <random>
 
 #include "hhc/compiler.h"
+#include "tests/support/book_inspector.h"
 #include "tests/support/chm_support.h"
 
 namespace chm_test {
@@ -91,6 +92,30 @@ TEST(Book, BuilderProjectWithLinkedPicturesReadsBackInAllReaders) {
   EXPECT_EQ(files.at("/#WINDOWS").size(), 8u + 196);
   // Topic titles come from the pages.
   EXPECT_NE(strings.find(Gbk("第一章") + '\0'), std::string::npos);
+}
+
+// The reset table has one entry per frame, as Microsoft writes it, and a final one where 7-Zip
+// would otherwise count one frame too many: sections a multiple of 32 KiB long or one byte
+// short of one. Sections just around frame boundaries are read the same by every reader.
+TEST(Book, SectionsEndingAroundAFrameBoundaryReadInEveryReader) {
+  fs::path dir = FreshFolder("frame_edges");
+  WriteProject(dir, "edges", {{"a.htm", "A", Page("A", "<img src=\"pad.png\">")}});
+  auto build = [&](std::uint64_t pad) {
+    WriteBytes(dir / "pad.png", RandomBytes(static_cast<size_t>(pad), 3));
+    return InspectBook(Compile(dir, "edges", chm::LzxLevel::kStore));
+  };
+  const std::uint64_t tables = build(50000).reset_table.uncompressed - 50000;
+  // 98303 and 131071 end one byte short of a frame, 131072 on one (98304 is not tried: the
+  // compiler adds a byte to a section that ends half-way through a reset interval).
+  for (std::uint64_t length : {98303u, 98305u, 131071u, 131072u, 131073u}) {
+    InspectedBook book = build(length - tables);
+    ASSERT_EQ(book.reset_table.uncompressed, length);
+    const std::uint64_t frames = (length + 0x7FFF) / 0x8000;
+    const bool final_entry = length % 0x8000 == 0 || length % 0x8000 == 0x7FFF;
+    EXPECT_EQ(book.reset_table.entries.size(), frames + (final_entry ? 1 : 0)) << length;
+    if (final_entry) EXPECT_EQ(book.reset_table.entries.back(), book.reset_table.compressed);
+    ExpectAllReadersAgree(dir / "edges.chm", dir, {"a.htm", "pad.png"});
+  }
 }
 
 // The compressed section is encoded interval by interval on any number of threads; the book

@@ -342,12 +342,14 @@ std::vector<std::string> Section0Order(const InspectedBook& book) {
   return names;
 }
 
-TEST_P(HelpTables, Section0FilesComeInMicrosoftsOrder) {
+TEST_P(HelpTables, Section0FilesComeInMicrosoftsOrderWithAResetEntryPerFrame) {
   auto frames = [](const InspectedBook& b) {
     return (b.reset_table.uncompressed + 0x7FFF) / 0x8000;
   };
   ASSERT_EQ(frames(*ours_) > 1, frames(*ms_) > 1) << "one frame in both books, or more in both";
   EXPECT_EQ(Section0Order(*ours_), Section0Order(*ms_));
+  EXPECT_EQ(ms_->reset_table.entries.size(), frames(*ms_));
+  EXPECT_EQ(ours_->reset_table.entries.size(), frames(*ours_));
 }
 
 TEST_P(HelpTables, RebuiltBookReadsTheSameInChmlibLibmspackAnd7Zip) {

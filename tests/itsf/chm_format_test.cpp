@@ -55,12 +55,26 @@ TEST(ControlData, IsExactlyTheBytesEveryCompilerWrites) {
   EXPECT_EQ(TransformListFile().size(), 38u);
 }
 
-TEST(ResetTable, HasOneEntryPerFramePlusTheCompressedLength) {
-  Bytes t = ResetTableFile(70000, 9000, {0, 3000, 6000});
-  ASSERT_EQ(t.size(), 0x28u + 8 * 4);
-  EXPECT_EQ(t[4], 4);  // entries
-  EXPECT_EQ(t[0x0C], 0x28);
-  EXPECT_EQ(t[0x28 + 3 * 8] | t[0x28 + 3 * 8 + 1] << 8, 9000);
+// One entry per frame as Microsoft writes it, and the compressed length after them where 7-Zip
+// would count a frame too many: for lengths that are a multiple of 32 KiB or one byte short.
+TEST(ResetTable, HasOneEntryPerFrameAndTheCompressedLengthOnlyWhere7ZipNeedsIt) {
+  const struct {
+    std::uint64_t uncompressed;
+    std::vector<std::uint64_t> frames;
+    bool final_entry;
+  } kCases[] = {{70000, {0, 3000, 6000}, false}, {65536, {0, 3000}, true},
+                {65535, {0, 3000}, true},        {65534, {0, 3000}, false},
+                {32769, {0, 3000}, false},       {1, {0}, false}};
+  for (const auto& c : kCases) {
+    Bytes t = ResetTableFile(c.uncompressed, 9000, c.frames);
+    const size_t entries = c.frames.size() + (c.final_entry ? 1 : 0);
+    ASSERT_EQ(t.size(), 0x28u + 8 * entries) << c.uncompressed;
+    EXPECT_EQ(t[4], entries) << c.uncompressed;
+    EXPECT_EQ(t[0x0C], 0x28);
+    EXPECT_EQ(t[0x28 + 8 * (entries - 1)] | t[0x28 + 8 * (entries - 1) + 1] << 8,
+              c.final_entry ? 9000u : c.frames.back())
+        << c.uncompressed;
+  }
 }
 
 TEST(DirectoryOrder, FoldsOnlyAsciiUpperCaseAndPutsPrefixesFirst) {
