@@ -205,11 +205,15 @@ void FullTextIndex::AddPage(std::uint32_t topic, std::string_view title, std::st
   if (page_entries_.empty()) return;
   for (std::uint32_t index : page_entries_) {
     Entry& e = entries_[index];
-    PutLeb128(&e.postings, e.topics == 0 ? topic : topic - e.last_topic);
+    const std::uint32_t step = e.topics == 0 ? topic : topic - e.last_topic;
+    PutLeb128(&e.postings, step);
     PutLeb128(&e.postings, e.count);
+    ++lengths_[0][BitLength(step)];
+    ++lengths_[1][BitLength(e.count)];
     std::uint32_t previous = 0;
     for (std::uint32_t k = e.first; k != ~0u; k = page_positions_[k].next) {
       PutLeb128(&e.postings, page_positions_[k].at - previous);
+      ++lengths_[2][BitLength(page_positions_[k].at - previous)];
       previous = page_positions_[k].at;
     }
     e.topics += 1;
@@ -234,39 +238,47 @@ Bytes FullTextIndex::Build() const {
   });
 
   // The roots that code the three kinds of number in the fewest bits.
-  std::array<std::array<std::uint64_t, 33>, 3> lengths{};
-  for (const Entry& e : entries_) {
+  const unsigned doc_root = BestRoot(lengths_[0]);
+  const unsigned count_root = BestRoot(lengths_[1]);
+  const unsigned position_root = BestRoot(lengths_[2]);
+
+  // Each word's location data is written straight into its place below; here only its size, in
+  // index order, so that a large book's index is not held twice.
+  auto for_each_topic = [](const Entry& e, auto visit) {
     size_t at = 0;
     while (at < e.postings.size()) {
-      ++lengths[0][BitLength(GetLeb128(e.postings, &at))];
+      const std::uint32_t step = GetLeb128(e.postings, &at);
       const std::uint32_t count = GetLeb128(e.postings, &at);
-      ++lengths[1][BitLength(count)];
-      for (std::uint32_t k = 0; k < count; ++k) ++lengths[2][BitLength(GetLeb128(e.postings, &at))];
+      const size_t positions = at;
+      for (std::uint32_t k = 0; k < count; ++k) GetLeb128(e.postings, &at);
+      visit(step, count, positions);
     }
-  }
-  const unsigned doc_root = BestRoot(lengths[0]);
-  const unsigned count_root = BestRoot(lengths[1]);
-  const unsigned position_root = BestRoot(lengths[2]);
-
-  // Each word's location data, in index order.
-  Bytes locations;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> spans(order.size());  // offset, size
+  };
+  std::vector<std::uint32_t> location_sizes(order.size());
+  size_t location_bytes = 0;
   for (size_t i = 0; i < order.size(); ++i) {
     const Entry& e = entries_[order[i]];
-    const size_t start = locations.size();
-    BitWriter bits(&locations);
-    size_t at = 0;
-    while (at < e.postings.size()) {
-      bits.PutCode(GetLeb128(e.postings, &at), doc_root);
-      const std::uint32_t count = GetLeb128(e.postings, &at);
+    std::uint64_t bytes = 0;
+    for_each_topic(e, [&](std::uint32_t step, std::uint32_t count, size_t positions) {
+      std::uint64_t bits =
+          CodeBits(BitLength(step), doc_root) + CodeBits(BitLength(count), count_root);
+      for (std::uint32_t k = 0; k < count; ++k)
+        bits += CodeBits(BitLength(GetLeb128(e.postings, &positions)), position_root);
+      bytes += (bits + 7) / 8;
+    });
+    location_sizes[i] = static_cast<std::uint32_t>(bytes);
+    location_bytes += bytes;
+  }
+  auto write_locations = [&](const Entry& e, Bytes* out) {
+    BitWriter bits(out);
+    for_each_topic(e, [&](std::uint32_t step, std::uint32_t count, size_t positions) {
+      bits.PutCode(step, doc_root);
       bits.PutCode(count, count_root);
       for (std::uint32_t k = 0; k < count; ++k)
-        bits.PutCode(GetLeb128(e.postings, &at), position_root);
+        bits.PutCode(GetLeb128(e.postings, &positions), position_root);
       bits.Align();
-    }
-    spans[i] = {static_cast<std::uint32_t>(start),
-                static_cast<std::uint32_t>(locations.size() - start)};
-  }
+    });
+  };
 
   // Leaves: as many entries as fit, each leaf preceded by its words' location data.
   struct Leaf {
@@ -276,7 +288,7 @@ Bytes FullTextIndex::Build() const {
   auto entry_size = [&](size_t i, const std::string* previous) {
     const Entry& e = entries_[order[i]];
     return WordSize(e.word, previous) + 1 + EncIntSize(e.topics) + 4 + 2 +
-           EncIntSize(spans[i].second);
+           EncIntSize(location_sizes[i]);
   };
   for (size_t i = 0; i < order.size();) {
     size_t used = kLeafHeaderSize;
@@ -293,6 +305,8 @@ Bytes FullTextIndex::Build() const {
   if (leaves.empty()) leaves.push_back({0, 0});
 
   Bytes out(kHeaderSize, 0);
+  // The index levels hold one entry per node below them: an eighth more is plenty.
+  out.reserve(kHeaderSize + location_bytes + leaves.size() * kNodeSize * 9 / 8 + kNodeSize);
   std::vector<std::pair<std::uint32_t, const std::string*>> children;  // node offset, last word
   std::uint32_t last_leaf_free = 0;
   size_t pending_next = 0;  // where the previous leaf keeps the offset of the next
@@ -301,8 +315,7 @@ Bytes FullTextIndex::Build() const {
     std::vector<std::uint32_t> placed(leaf.end - leaf.first);
     for (size_t i = leaf.first; i < leaf.end; ++i) {
       placed[i - leaf.first] = static_cast<std::uint32_t>(out.size());
-      out.insert(out.end(), locations.begin() + spans[i].first,
-                 locations.begin() + spans[i].first + spans[i].second);
+      write_locations(entries_[order[i]], &out);
     }
     const std::uint32_t node_at = static_cast<std::uint32_t>(out.size());
     if (l > 0) SetU32(&out, pending_next, node_at);
@@ -317,7 +330,7 @@ Bytes FullTextIndex::Build() const {
       PutEncInt(&out, e.topics);
       PutU32(&out, placed[i - leaf.first]);
       PutU16(&out, 0);
-      PutEncInt(&out, spans[i].second);
+      PutEncInt(&out, location_sizes[i]);
     }
     last_leaf_free = static_cast<std::uint32_t>(kNodeSize - (out.size() - node_at));
     SetU16(&out, node_at + 6, last_leaf_free);

@@ -10,6 +10,7 @@
 // header records; the stream is padded to a byte after each topic.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -76,6 +77,9 @@ class FullTextIndex {
   std::string scratch_;
   std::uint32_t pages_ = 0;
   std::uint32_t last_topic_ = 0;
+  // How many topic steps, counts and position steps (the three kinds of number the location
+  // data codes) there are of each bit length: they choose each kind's root.
+  std::array<std::array<std::uint64_t, 33>, 3> lengths_{};
   std::uint64_t occurrences_ = 0;
   std::uint64_t occurrence_bytes_ = 0;
 };
