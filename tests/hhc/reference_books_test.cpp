@@ -352,6 +352,44 @@ TEST_P(HelpTables, Section0FilesComeInMicrosoftsOrderWithAResetEntryPerFrame) {
   EXPECT_EQ(ours_->reset_table.entries.size(), frames(*ours_));
 }
 
+// The container's headers as Microsoft's, but for what follows from the content (sizes, the
+// stamp) and the ITSF header's language. Microsoft's compiler writes there the language of the
+// Windows it runs on: its Inno Setup books were compiled on a Dutch system (0x413) from projects
+// that say 0x409, its Chinese book on a Chinese one. Where the book is compiled is not ours to
+// know or to record, so the header carries the book's own language, which is what Microsoft's
+// book shows when the two agree.
+TEST_P(HelpTables, ContainerHeadersAreMicrosoftsWithTheBooksLanguage) {
+  const std::set<std::string> content = {"itsf.stamp", "itsf.lcid", "itsf.directory",
+                                         "itsf.content_offset"};
+  EXPECT_EQ(FieldsOf(*ours_, "itsf.", content), FieldsOf(*ms_, "itsf.", content));
+  EXPECT_EQ(FieldsOf(*ours_, "itsp."), FieldsOf(*ms_, "itsp."));
+  EXPECT_EQ(ours_->Fields().at("control_data"), ms_->Fields().at("control_data"));
+  EXPECT_EQ(ours_->itsf.lcid, ours_->system.lcid);
+  EXPECT_EQ(ms_->itsf.lcid, GetParam().gbk ? 0x804u : 0x413u);
+}
+
+// What Microsoft's books hold that is no part of any table, and that we do not copy:
+// - section 1 begins with bytes no entry points at (388 in My Program's book, 189,698 in Inno
+//   Setup's): earlier copies of the contents and index files, written and then written again;
+//   we store each file once, from offset 0;
+// - #URLSTR starts with 0x42 in Inno Setup's book and with 0 in the three others: memory not
+//   cleared; we write 0;
+// - Inno Setup's book stores hh_isppredirect.xhtm, which neither its published project nor any
+//   of its files names; we store what the project and the links name.
+TEST_P(HelpTables, MicrosoftsLeftoversAreNotCopied) {
+  auto first_in_section1 = [](const InspectedBook& b) {
+    std::uint64_t first = ~std::uint64_t{0};
+    for (const EntryFields& e : b.entries) {
+      if (e.section == 1 && e.length > 0) first = std::min(first, e.offset);
+    }
+    return first;
+  };
+  EXPECT_GT(first_in_section1(*ms_), 0u);
+  EXPECT_EQ(first_in_section1(*ours_), 0u);
+  EXPECT_EQ(ms_->File("/#URLSTR")->front(), GetParam().merges_a_book ? 'B' : '\0');
+  EXPECT_EQ(ours_->File("/#URLSTR")->front(), '\0');
+}
+
 TEST_P(HelpTables, RebuiltBookReadsTheSameInChmlibLibmspackAnd7Zip) {
   BookFiles chmlib = ReadWithChmlib(ours_book_);
   EXPECT_FALSE(chmlib.empty());
