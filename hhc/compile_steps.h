@@ -63,6 +63,7 @@ class Compiler {
   std::vector<std::string> PlaceTopicsInContents();
   std::vector<std::uint32_t> AddMergedBooks(StringPool* strings);
   std::vector<ContentsNode> ContentsNodes(StringPool* strings) const;
+  bool BinaryContentsBuildable() const;
 
   // A file of section 0, in the order it is written; `bytes` is null for the compressed
   // section, which comes from the spool.
@@ -97,7 +98,9 @@ class Compiler {
     int depth = 0;
     std::string target;  // folded name of the stored file it opens, empty when none
     std::string name;    // code page bytes
+    std::string anchor;  // "#part" when it opens a place inside the page, else empty
   };
+  std::string ContentsTopicName(const ContentsEntry& e) const;
   std::unordered_set<std::string> contents_targets_;  // folded names the contents lists
   std::vector<ContentsEntry> contents_entries_;
   std::optional<ContentsProperties> contents_properties_;

@@ -35,7 +35,7 @@ std::vector<std::string> Compiler::PlaceTopicsInContents() {
   std::vector<std::uint32_t> offsets = ContentsNodeOffsets(depths);
   std::vector<size_t> naming_entry(topics_.size(), contents_entries_.size());
   for (size_t i = 0; i < contents_entries_.size(); ++i) {
-    auto found = topic_by_name_.find(contents_entries_[i].target);
+    auto found = topic_by_name_.find(ContentsTopicName(contents_entries_[i]));
     if (contents_entries_[i].target.empty() || found == topic_by_name_.end()) continue;
     Topic& topic = topics_[found->second];
     if (topic.contents_node == 0 || offsets[i] < topic.contents_node) {
@@ -54,7 +54,7 @@ std::vector<std::string> Compiler::PlaceTopicsInContents() {
             [&](size_t a, size_t b) { return offsets[a] < offsets[b]; });
   std::vector<std::string> shown;
   for (size_t i : tree_order) {
-    auto found = topic_by_name_.find(contents_entries_[i].target);
+    auto found = topic_by_name_.find(ContentsTopicName(contents_entries_[i]));
     shown.push_back(contents_entries_[i].target.empty() || found == topic_by_name_.end()
                         ? contents_entries_[i].name
                         : topics_[found->second].title);
@@ -68,7 +68,8 @@ std::vector<ContentsNode> Compiler::ContentsNodes(StringPool* strings) const {
   for (const ContentsEntry& e : contents_entries_) {
     ContentsNode node;
     node.depth = e.depth;
-    auto found = e.target.empty() ? topic_by_name_.end() : topic_by_name_.find(e.target);
+    auto found =
+        e.target.empty() ? topic_by_name_.end() : topic_by_name_.find(ContentsTopicName(e));
     if (found != topic_by_name_.end()) {
       node.has_topic = true;
       node.topic = static_cast<std::uint32_t>(found->second);
@@ -129,7 +130,7 @@ Bytes Compiler::WriteHelpTables() {
     keyword_links_ = true;
   }
   WriteSection1Table("/$WWAssociativeLinks/Property", empty_property);
-  if (project_.binary_toc && !contents_entries_.empty()) {
+  if (BinaryContentsBuildable()) {
     WriteSection1Table("/#TOCIDX", BuildContentsTree(ContentsNodes(&strings)));
     binary_contents_ = true;
   }
@@ -154,20 +155,39 @@ Bytes Compiler::WriteHelpTables() {
 
 // Places inside pages that index keywords link to ("a.htm#part") are topics after the pages,
 // titled by their first keyword, as Windows' compiler lists them. Only a binary index needs them.
+// So does a binary contents tree, whose nodes open topics: a contents entry that opens a place
+// inside a page gets a topic of its own, titled by the entry, after those of the index.
 void Compiler::AddAnchorTopics() {
-  if (!BinaryIndexBuildable()) return;
-  for (const IndexEntry& e : index_entries_) {
-    for (const std::string& target : e.targets) {
-      const size_t hash = target.find('#');
-      if (hash == std::string::npos || topic_by_name_.count(target)) continue;
-      auto page = topic_by_name_.find(target.substr(0, hash));
-      if (page == topic_by_name_.end()) continue;
-      Topic anchor{topics_[page->second].name + target.substr(hash), e.name, false};
-      anchor.anchor = true;
-      topic_by_name_.emplace(target, topics_.size());
-      topics_.push_back(std::move(anchor));
+  auto add = [this](const std::string& target, const std::string& title, bool in_contents) {
+    const size_t hash = target.find('#');
+    if (hash == std::string::npos || topic_by_name_.count(target)) return;
+    auto page = topic_by_name_.find(target.substr(0, hash));
+    if (page == topic_by_name_.end()) return;
+    Topic anchor{topics_[page->second].name + target.substr(hash), title, in_contents};
+    anchor.anchor = !in_contents;
+    topic_by_name_.emplace(target, topics_.size());
+    topics_.push_back(std::move(anchor));
+  };
+  if (BinaryIndexBuildable()) {
+    for (const IndexEntry& e : index_entries_) {
+      for (const std::string& target : e.targets) add(target, e.name, false);
     }
   }
+  if (BinaryContentsBuildable()) {
+    for (const ContentsEntry& e : contents_entries_) {
+      if (!e.anchor.empty()) add(e.target + e.anchor, e.name, true);
+    }
+  }
+}
+
+bool Compiler::BinaryContentsBuildable() const {
+  return project_.binary_toc && !contents_entries_.empty();
+}
+
+// The topic a contents entry opens: with a binary contents tree, the place inside the page where
+// the entry points to one.
+std::string Compiler::ContentsTopicName(const ContentsEntry& e) const {
+  return BinaryContentsBuildable() ? e.target + e.anchor : e.target;
 }
 
 // Whether the book gets a binary keyword index: where the project has an index file and does not

@@ -204,7 +204,7 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
       contents_merges_.emplace_back(
           text::Trim(std::string_view(merge).substr(0, merge.find("::"))));
     }
-    ContentsEntry entry{item.depth, std::string(), SitemapParam(item.params, "Name")};
+    ContentsEntry entry{item.depth, std::string(), SitemapParam(item.params, "Name"), {}};
     IndexEntry keyword{
         SitemapParam(item.params, "Name"), {}, {}, SitemapParam(item.params, "See Also")};
     if (!is_contents) {
@@ -223,9 +223,12 @@ void Compiler::ReadSitemap(const std::string& option_value, bool is_contents) {
         if (!ResolveReference(name, spelling, &target)) continue;
         if (files_->AddIfPresent(target)) {
           if (is_contents) contents_targets_.insert(text::LowerAscii(target));
-          if (entry.target.empty()) entry.target = text::LowerAscii(target);
           // A link to a place inside a page is a topic of its own, named by its anchor.
           const size_t hash = spelling.find('#');
+          if (entry.target.empty()) {
+            entry.target = text::LowerAscii(target);
+            if (hash != std::string::npos) entry.anchor = spelling.substr(hash);
+          }
           keyword.targets.push_back(text::LowerAscii(target) +
                                     (hash == std::string::npos ? "" : spelling.substr(hash)));
           found = true;

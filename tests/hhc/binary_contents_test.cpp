@@ -40,9 +40,10 @@ TEST(BinaryContents, NodesAsChmcmdWritesThemWithTheTopicsPointingBack) {
     files += std::string(page) + ".htm\r\n";
   }
   WriteBytes(dir / "t.hhc", "<html><body><ul>\n" + Entry("Book", "a.htm") + "<ul>" +
-                                Entry("Bee", "b.htm") + Entry("Heading", "") + "<ul>" +
-                                Entry("Deep", "c.htm") + "</ul>" + "</ul>" + Entry("Dee", "d.htm") +
-                                Entry("No page", "") + Entry("Many", "") + "<ul>" + many + "</ul>" +
+                                Entry("Bee", "b.htm") + Entry("Part two", "d.htm#two") +
+                                Entry("Heading", "") + "<ul>" + Entry("Deep", "c.htm") + "</ul>" +
+                                "</ul>" + Entry("Dee", "d.htm") + Entry("No page", "") +
+                                Entry("Many", "") + "<ul>" + many + "</ul>" +
                                 Entry("Bee again", "b.htm") + "</ul></body></html>");
   const std::string options =
       "Contents file=t.hhc\r\nBinary TOC=Yes\r\nLanguage=0x409 English (United States)\r\n"
@@ -68,7 +69,7 @@ TEST(BinaryContents, NodesAsChmcmdWritesThemWithTheTopicsPointingBack) {
   EXPECT_EQ(ours.first_node, theirs.first_node);
   EXPECT_EQ(ours.entry_count, theirs.entry_count);
 
-  ASSERT_EQ(ours.nodes.size(), 238u);
+  ASSERT_EQ(ours.nodes.size(), 239u);
   ASSERT_EQ(ours.nodes.size(), theirs.nodes.size());
   // Links compared as the positions of the nodes they lead to (-1 none, -2 no node there).
   auto position = [](const TocIdxFields& t, std::uint32_t at) {
@@ -96,7 +97,9 @@ TEST(BinaryContents, NodesAsChmcmdWritesThemWithTheTopicsPointingBack) {
     // The same offsets until chmcmd lets a node cross a 4 KiB block: Microsoft's #TOPICS shows
     // that its compiler moves such a node to the next block, as ours does.
     they_crossed |= crosses(b);
-    if (!they_crossed) EXPECT_EQ(a.at, b.at) << a.target;
+    if (!they_crossed) {
+      EXPECT_EQ(a.at, b.at) << a.target;
+    }
     EXPECT_FALSE(crosses(a)) << a.target;
     EXPECT_EQ(a.unknown, 0) << a.target;
     EXPECT_EQ(a.target, b.target) << a.target;
@@ -128,6 +131,11 @@ TEST(BinaryContents, NodesAsChmcmdWritesThemWithTheTopicsPointingBack) {
   EXPECT_EQ(theirs.entries_at, theirs.topic_slots_at + 4 * theirs.entry_count);
   EXPECT_EQ(ours.nodes[0].target, "a.htm");
   EXPECT_EQ(ours.nodes[2].target, "No page");  // named through #STRINGS
+  // An entry that opens a place inside a page opens a topic of its own, titled by the entry, as
+  // in chmcmd's books; with the page's topic the viewer would show the page's title and open it
+  // at its top.
+  EXPECT_EQ(ours.nodes[6].target, "d.htm#two");
+  EXPECT_EQ(our_book.topics.at(ours.nodes[6].topic_or_string).title, "Part two");
 
   // One slot and one record per node that opens a topic, in node order, numbered from 666.
   ASSERT_EQ(ours.topic_slots.size(), theirs.topic_slots.size());

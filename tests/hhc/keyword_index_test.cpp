@@ -39,11 +39,11 @@ TEST(KeywordIndex, KeywordsInTheOrderWindowsLooksThemUp) {
 }
 
 TEST(KeywordIndex, AKeywordWithMoreTopicsThanABlockHoldsLeavesNoIndex) {
-  chm::Keyword many{"many", {}};
+  chm::Keyword many{"many", {}, {}, {}};
   for (std::uint32_t t = 0; t < 600; ++t) many.topics.push_back(t);
   std::string too_large;
   const chm::KeywordIndex index =
-      chm::BuildKeywordIndex({chm::Keyword{"few", {1}}, many}, 1252, 0x409, &too_large);
+      chm::BuildKeywordIndex({chm::Keyword{"few", {1}, {}, {}}, many}, 1252, 0x409, &too_large);
   EXPECT_TRUE(index.btree.empty());
   EXPECT_EQ(too_large, "many");
   many.topics.resize(400);  // 16 + 1,600 bytes: fits
