@@ -97,6 +97,10 @@ class BitReader {
   }
   void SkipRawByte() { ++pos_; }
 
+  // Bits read since Start.
+  std::uint64_t BitPos() const {
+    return 8 * static_cast<std::uint64_t>(pos_) - static_cast<std::uint64_t>(avail_);
+  }
   std::size_t Consumed() const { return pos_ - static_cast<std::size_t>(avail_ / 8); }
 
  private:
@@ -252,6 +256,7 @@ struct LzxDecoder::State {
   bool block_across_reset = false;
   bool failed = false;
   std::size_t consumed = 0;
+  std::uint64_t header_bits = 0;  // never reset
   std::string error;
 };
 
@@ -311,6 +316,7 @@ bool LzxDecoder::State::ReadBlockHeader() {
     bits.SkipRawByte();
     skip_pad = false;
   }
+  const std::uint64_t header_start = bits.BitPos();
   block_type = static_cast<int>(bits.Read(3));
   block_size = bits.Read(24);
   block_remaining = block_size;
@@ -322,6 +328,7 @@ bool LzxDecoder::State::ReadBlockHeader() {
       for (int k = 0; k < 4; ++k) rv |= static_cast<std::uint32_t>(bits.RawByte()) << (8 * k);
     }
     raw = true;
+    header_bits += bits.BitPos() - header_start;
     return true;
   }
   if (block_type != kLzxVerbatim && block_type != kLzxAligned) return Fail("bad block type");
@@ -337,6 +344,7 @@ bool LzxDecoder::State::ReadBlockHeader() {
   }
   if (!main.Build(main_lengths)) return Fail("incomplete main tree");
   if (!length.Build(length_lengths)) return Fail("incomplete length tree");
+  header_bits += bits.BitPos() - header_start;
   return true;
 }
 
@@ -475,6 +483,7 @@ bool LzxDecoder::DecodeFrame(const std::uint8_t* in, std::size_t in_size, std::u
 
 std::size_t LzxDecoder::BytesConsumed() const { return state_->consumed; }
 bool LzxDecoder::InsideBlock() const { return state_->block_remaining != 0; }
+std::uint64_t LzxDecoder::HeaderBits() const { return state_->header_bits; }
 const std::string& LzxDecoder::Error() const { return state_->error; }
 
 bool DecodeLzxStream(const std::uint8_t* data, std::size_t size,

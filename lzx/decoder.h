@@ -35,6 +35,9 @@ class LzxDecoder {
   // True when the current block claims output beyond the frames decoded so far: at the end of
   // a stream that means a block header promised more than the stream holds.
   bool InsideBlock() const;
+  // Bits of block headers, pretrees and code lengths read since the decoder was made: what
+  // another encoder spends on its trees.
+  std::uint64_t HeaderBits() const;
   const std::string& Error() const;
 
  private:
