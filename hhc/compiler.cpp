@@ -430,7 +430,25 @@ void Compiler::StreamFiles(const fs::path& book) {
       sitemap_names_.insert(text::LowerAscii(name));
     }
   }
-  for (size_t i = 0; i < files_->size(); ++i) StreamOne(i);  // links may add files as we go
+  // What the project and its sitemaps name comes first, in their order; of the files that links
+  // add as we go, the pages in the order they are found, then the rest (pictures, style sheets,
+  // scripts) in name order, as Microsoft's compiler stores them. Style sheets may add files too.
+  const size_t named = files_->size();
+  std::vector<size_t> later;
+  for (size_t next = 0; next < files_->size() || !later.empty();) {
+    for (; next < files_->size(); ++next) {
+      if (next < named || IsPage((*files_)[next].name)) {
+        StreamOne(next);
+      } else {
+        later.push_back(next);
+      }
+    }
+    std::sort(later.begin(), later.end(), [this](size_t a, size_t b) {
+      return text::LowerAscii((*files_)[a].name) < text::LowerAscii((*files_)[b].name);
+    });
+    for (size_t i : later) StreamOne(i);
+    later.clear();
+  }
   AddAnchorTopics();
   result_->stored_files = files_->size();
   result_->topics = topics_.size();
