@@ -13,8 +13,8 @@ namespace chm {
 
 enum class LzxLevel {
   kStore,   // uncompressed blocks only: the reference layout that every reader opens
-  kNormal,  // hash chains with lazy evaluation; the default
-  kBest,    // near-optimal parsing: the smallest output, several times slower
+  kNormal,  // near-optimal parsing, one pass over short tree walks; the default
+  kBest,    // near-optimal parsing, deep tree walks and three passes: about twice as slow
 };
 
 // Where a streaming encoder's compressed bytes go, one finished reset interval at a time.

@@ -14,7 +14,6 @@
 namespace chm {
 
 class LzxBitWriter;
-class LzxLazyParser;
 class LzxOptimalParser;
 struct LzxBlockPlan;
 struct LzxTreeState;
@@ -50,8 +49,7 @@ class LzxIntervalEncoder {
   const std::uint8_t* data_ = nullptr;
   LzxEncodedInterval* out_ = nullptr;
   LzxBitWriter* bits_ = nullptr;
-  std::unique_ptr<LzxLazyParser> lazy_parser_;        // normal level
-  std::unique_ptr<LzxOptimalParser> optimal_parser_;  // best level
+  std::unique_ptr<LzxOptimalParser> parser_;
   std::vector<LzxItem> items_;
   std::vector<std::size_t> item_pos_;  // output position of each item, plus the end
   std::unique_ptr<LzxBlockPlan> plan_;

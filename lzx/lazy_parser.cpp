@@ -134,16 +134,11 @@ void LzxLazyParser::ParseWith(const LzxCostModel& costs, std::vector<LzxItem>* i
 // guessed prices gives the prices for the whole. On the reference books and generated chapters
 // a sample of 16 KiB comes within 0.1 % of pricing by a parse of the whole interval, for a
 // fifth of that parse's time.
-void LzxLazyParser::ParseSample(const std::uint8_t* data, std::size_t size,
-                                std::vector<LzxItem>* items) {
+void LzxLazyParser::Parse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items) {
   data_ = data;
   size_ = std::min(size, kPricingSample);
   costs_.Guess();
   ParseWith(costs_, items);
-}
-
-void LzxLazyParser::Parse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items) {
-  ParseSample(data, size, items);
   costs_.FromItems(*items);
   size_ = size;
   ParseWith(costs_, items);

@@ -1,7 +1,7 @@
-// The normal level's parser: hash chains walked a bounded number of steps, repeated offsets
-// first, lazy evaluation one byte ahead, and every choice weighed in bits under the trees of
-// the previous interval. Several times faster than the near-optimal parser, for a few per cent
-// more output.
+// A lazy parser: hash chains walked a bounded number of steps, repeated offsets first, lazy
+// evaluation one byte ahead, and every choice weighed in bits. It was the normal level until
+// the near-optimal parser became fast enough; on the reference books and real pages it is
+// about 2.5 times as fast as the normal level is now, for 1.5 to 3 % more output.
 #pragma once
 
 #include <cstddef>

@@ -28,6 +28,25 @@ inline std::uint32_t CellPrice(std::uint64_t cell) {
 inline std::size_t CellLength(std::uint64_t cell) { return (cell >> 23) & 0x1FF; }
 inline std::uint16_t CellValue(std::uint64_t cell) { return static_cast<std::uint16_t>(cell >> 7); }
 
+// Before any parse of an interval: literals of about 6 bits, matches of about 9 bits, their
+// footers, and a length symbol of about 5 bits past 8 bytes.
+constexpr int kGuessLiteralBits = 6;
+constexpr int kGuessMatchBits = 9;
+constexpr int kGuessLengthBits = 5;
+
+int GuessedSaving(std::size_t length, int slot) {
+  return kGuessLiteralBits * static_cast<int>(length) - kGuessMatchBits - FooterBits(slot) -
+         (HasLengthSymbol(length) ? kGuessLengthBits : 0);
+}
+
+// Whether the two bytes after the literal at `literal` repeat at `distance`: the cheap test
+// before a match-literal-repeat step is weighed.
+inline bool RepeatsAfter(const std::uint8_t* data, std::size_t size, std::size_t literal,
+                         std::uint32_t distance) {
+  return literal + 1 + kLzxMinMatch <= size && data[literal + 1] == data[literal + 1 - distance] &&
+         data[literal + 2] == data[literal + 2 - distance];
+}
+
 // Each symbol's information content under the counts, between 1 and 16 bits as a code length.
 void EntropyPrices(const std::uint32_t* counts, int n, double unused_bits, std::uint32_t* out) {
   double total = 0;
@@ -40,8 +59,7 @@ void EntropyPrices(const std::uint32_t* counts, int n, double unused_bits, std::
 
 }  // namespace
 
-LzxOptimalParser::LzxOptimalParser(const LzxOptimalParams& params)
-    : params_(params), pricing_(kLzxNormalLazyParams) {}
+LzxOptimalParser::LzxOptimalParser(const LzxOptimalParams& params) : params_(params) {}
 
 void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
   trees_.Reset(data, size);
@@ -166,7 +184,7 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       }
       const std::uint64_t* row = match_cell_[k];
       for (std::size_t l = kLzxMinMatch; l <= len; ++l) to[l] = std::min(to[l], base + row[l]);
-      if (len < max_len) {
+      if (len < max_len && RepeatsAfter(data, size, pos + len, d)) {
         RelaxMatchLiteralRepeat(data, size, pos, price + match_price_[k][len], len,
                                 static_cast<std::uint16_t>(k), d);
       }
@@ -186,7 +204,7 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       const std::uint64_t* row = match_cell_[slot];
       const std::uint64_t with_value = base + (static_cast<std::uint64_t>(formatted) << 7);
       for (std::size_t l = shorter + 1; l <= len; ++l) to[l] = std::min(to[l], with_value + row[l]);
-      if (len < max_len) {
+      if (len < max_len && RepeatsAfter(data, size, pos + len, dist)) {
         RelaxMatchLiteralRepeat(data, size, pos, price + match_price_[slot][len], len, formatted,
                                 dist);
       }
@@ -213,13 +231,69 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
   std::reverse(items->begin(), items->end());
 }
 
+// The match at `pos` that saves the most guessed bits against literals, or length 0.
+LzxOptimalParser::Guess LzxOptimalParser::GuessAt(const std::uint8_t* data, std::size_t size,
+                                                  std::size_t pos, const LzxRepeats& reps) const {
+  Guess best;
+  if (pos >= size || skip_[pos]) return best;
+  const std::size_t max_len = MaxMatchAt(pos, size);
+  if (max_len < static_cast<std::size_t>(kLzxMinMatch)) return best;
+  for (int k = 0; k < 3; ++k) {
+    const std::uint32_t d = reps.r[k];
+    if (d > pos) continue;
+    const std::size_t len = MatchLength(data + pos - d, data + pos, max_len);
+    if (len < static_cast<std::size_t>(kLzxMinMatch)) continue;
+    const int saving = GuessedSaving(len, k);
+    if (saving > best.saving) best = {len, static_cast<std::uint16_t>(k), saving};
+  }
+  for (std::uint32_t m = first_[pos]; m < first_[pos + 1]; ++m) {
+    const std::size_t len = std::min<std::size_t>(matches_[m].length, max_len);
+    const auto formatted = static_cast<std::uint16_t>(matches_[m].distance + 2);
+    const int saving = GuessedSaving(len, PositionSlot(formatted));
+    if (saving > best.saving) best = {len, formatted, saving};
+  }
+  return best;
+}
+
+// The first pass's prices come from a lazy parse over the finder's matches under guessed
+// prices: at each position the match that saves the most bits, unless the best match one byte
+// later costs fewer bits per byte.
+void LzxOptimalParser::GuessParse(const std::uint8_t* data, std::size_t size,
+                                  std::vector<LzxItem>* items) const {
+  items->clear();
+  LzxRepeats reps;
+  std::size_t pos = 0;
+  while (pos < size) {
+    const Guess here = GuessAt(data, size, pos, reps);
+    bool take = here.length != 0;
+    if (take) {
+      const Guess next = GuessAt(data, size, pos + 1, reps);
+      const std::int64_t bits_here =
+          kGuessLiteralBits * static_cast<std::int64_t>(here.length) - here.saving;
+      const std::int64_t bits_next =
+          kGuessLiteralBits * static_cast<std::int64_t>(next.length + 1) - next.saving;
+      if (next.length != 0 && bits_next * static_cast<std::int64_t>(here.length) <
+                                  bits_here * static_cast<std::int64_t>(next.length + 1)) {
+        take = false;
+      }
+    }
+    if (!take) {
+      items->push_back({0, data[pos]});
+      ++pos;
+      continue;
+    }
+    items->push_back({static_cast<std::uint16_t>(here.length), here.value});
+    UpdateRepeats(items->back(), &reps);
+    pos += here.length;
+  }
+}
+
 void LzxOptimalParser::Parse(const std::uint8_t* data, std::size_t size,
                              std::vector<LzxItem>* items) {
-  pricing_.ParseSample(data, size, items);
-  SetPrices(*items);
   FindMatches(data, size);
+  GuessParse(data, size, items);
   for (int pass = 0; pass < params_.passes; ++pass) {
-    if (pass > 0) SetPrices(*items);
+    SetPrices(*items);
     FindCheapestPath(data, size, items);
   }
 }

@@ -8,7 +8,6 @@
 
 #include "lzx/binary_trees.h"
 #include "lzx/format.h"
-#include "lzx/lazy_parser.h"
 #include "lzx/match_length.h"
 
 namespace chm {
@@ -24,11 +23,20 @@ class LzxOptimalParser {
   explicit LzxOptimalParser(const LzxOptimalParams& params);
 
   // Parses one reset interval (frames of 32 KiB, no match across their ends) from its bytes
-  // alone: a lazy parse of its first bytes prices the first pass, and each pass the next.
+  // alone: a quick parse under guessed prices prices the first pass, and each pass the next.
   void Parse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
 
  private:
+  struct Guess {
+    std::size_t length = 0;  // 0: no match saves anything
+    std::uint16_t value = 0;
+    int saving = 0;
+  };
+
   void FindMatches(const std::uint8_t* data, std::size_t size);
+  Guess GuessAt(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                const LzxRepeats& reps) const;
+  void GuessParse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items) const;
   void SetPrices(const std::vector<LzxItem>& items);
   void FindCheapestPath(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
   void RelaxMatchLiteralRepeat(const std::uint8_t* data, std::size_t size, std::size_t pos,
@@ -37,7 +45,6 @@ class LzxOptimalParser {
 
   LzxOptimalParams params_;
   LzxBinaryTrees trees_;
-  LzxLazyParser pricing_;
   // Matches of each position: [first_[p], first_[p + 1]) in matches_. A position inside a long
   // match that was taken whole has skip_[p] set and is not expanded.
   std::vector<std::uint32_t> first_;
