@@ -132,14 +132,15 @@ TEST(PageText, IndexesWhatAReaderSeesAndNothingElse) {
        {},
        {"\xE9t\xE9"}},
       {"a UTF-8 page's characters the code page lacks joined to the words beside them",
-       "x&#160;y\xE2\x86\x92z \xC3\x9C" "ber \xFFq\xC3",
+       "x&#160;y\xE2\x86\x92z \xC3\x9C"
+       "ber \xC5\x92uvre \xFFq\xC3",
        kUtf8,
        1252,
        {},
        {"x", "y", "z",
         "\xFC"
         "ber",
-        "q"}},
+        "\x9Cuvre", "q"}},
       {"a UTF-16 page indexed from its raw bytes",
        Utf16("<title>中文</title><p>文件 aกb &#x4E2D;😀z</p>", false),
        kUtf16Le,
