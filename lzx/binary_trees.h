@@ -21,7 +21,8 @@ class LzxBinaryTrees {
   // Lengths strictly increase from 3, so a position has at most this many matches.
   static constexpr std::size_t kMaxMatchesPerPosition = kLzxMaxMatch - kLzxMinMatch;
 
-  // Adds position `pos` (positions must come in increasing order, none left out) and, unless
+  // Adds position `pos` (positions must come in increasing order; one left out is never found
+  // as a match's source) and, unless
   // `found` is null, stores there the matches that are longer than every nearer one, at most
   // `max_len` long, in increasing length, and returns how many. At most `depth` nodes are
   // visited.

@@ -10,6 +10,8 @@ namespace {
 
 // Prices count sixteenths of a bit, so that symbols of nearly equal frequency are told apart.
 constexpr std::uint32_t kPriceScale = 16;
+// Positions at the end of a match taken whole that always go into the tree.
+constexpr std::size_t kInsertedTail = 16;
 // A symbol the previous parse did not use still gets a finite, unattractive price.
 constexpr double kUnusedMainBits = 12;
 constexpr double kUnusedLengthBits = 10;
@@ -77,12 +79,16 @@ void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
     count += found;
     std::size_t next = pos + 1;
     if (found > 0 && matches_[count - 1].length >= params_.nice_len) {
-      // Weighing every byte inside a long match buys nothing; take it whole.
+      // Weighing every byte inside a long match buys nothing; take it whole. Its bytes are
+      // in the tree already at the match's source, so only every few of its positions go in,
+      // and the last ones, where later matches most often start.
       next = pos + matches_[count - 1].length;
       for (std::size_t p = pos + 1; p < next; ++p) {
         first_[p] = static_cast<std::uint32_t>(count);
         skip_[p] = 1;
-        trees_.Advance(p, 0, params_.depth, nullptr);
+        if ((p - pos) % params_.inside_step == 0 || p + kInsertedTail >= next) {
+          trees_.Advance(p, 0, params_.depth, nullptr);
+        }
       }
     }
     pos = next;

@@ -13,9 +13,10 @@
 namespace chm {
 
 struct LzxOptimalParams {
-  int depth;             // tree nodes visited per position
-  std::size_t nice_len;  // a match this long is taken without weighing the bytes it covers
-  int passes;            // parses of the whole interval, each priced by the one before
+  int depth;                // tree nodes visited per position
+  std::size_t nice_len;     // a match this long is taken without weighing the bytes it covers
+  int passes;               // parses of the whole interval, each priced by the one before
+  std::size_t inside_step;  // every how many positions inside such a match go into the tree
 };
 
 class LzxOptimalParser {

@@ -129,8 +129,8 @@ TEST(LzxMatcher, OptimalParseCoversTheDataWithValidMatchesOnly) {
   records.resize(chm::kLzxResetInterval);
   inputs.push_back(records);
   for (const chm::LzxOptimalParams& params :
-       {chm::LzxOptimalParams{16, 128, 1}, chm::LzxOptimalParams{8, 16, 2},
-        chm::LzxOptimalParams{128, 257, 3}}) {
+       {chm::LzxOptimalParams{16, 128, 1, 4}, chm::LzxOptimalParams{8, 16, 2, 3},
+        chm::LzxOptimalParams{128, 257, 3, 1}}) {
     chm::LzxOptimalParser parser(params);
     std::vector<chm::LzxItem> items;
     for (const auto& data : inputs) {
