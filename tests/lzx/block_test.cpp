@@ -9,13 +9,13 @@
 #include "lzx/bit_writer.h"
 #include "lzx/block.h"
 #include "lzx/block_split.h"
-#include "lzx/lazy_parser.h"
+#include "lzx/optimal_parser.h"
 #include "tests/support/lzx_support.h"
 
 namespace {
 
 std::vector<chm::LzxItem> Parse(const std::vector<std::uint8_t>& data) {
-  chm::LzxLazyParser parser(chm::kLzxNormalLazyParams);
+  chm::LzxOptimalParser parser({/*depth=*/16, /*nice_len=*/128, /*passes=*/1, /*inside_step=*/4});
   std::vector<chm::LzxItem> items;
   parser.Parse(data.data(), data.size(), &items);
   return items;

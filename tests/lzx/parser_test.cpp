@@ -7,30 +7,19 @@
 
 #include "lzx/binary_trees.h"
 #include "lzx/format.h"
-#include "lzx/hash_chains.h"
-#include "lzx/lazy_parser.h"
 #include "lzx/optimal_parser.h"
 #include "tests/support/lzx_support.h"
 
 namespace {
 
-// Both finders reach a match exactly at the largest distance, which a frame end cuts to three
-// bytes there.
+// The match finder reaches a match exactly at the largest distance, which a frame end cuts to
+// three bytes there.
 TEST(LzxMatcher, FindsAMatchAtTheLargestAllowedDistance) {
   auto data = chm_test::RandomBytes(chm::kLzxResetInterval, 4);
   const std::size_t at = chm::kLzxMaxDistance;
   for (std::size_t i = 0; at + i < data.size(); ++i) data[at + i] = data[i];
   const std::size_t max_len = chm::MaxMatchAt(at, data.size());
   ASSERT_EQ(max_len, 3u);
-
-  chm::LzxHashChains chains({1, 1, 1, 1 << 16});
-  chains.Reset(data.data(), data.size());
-  chains.InsertUpTo(at);
-  std::vector<chm::LzxMatch> found;
-  chains.Find(at, max_len, 257, 0, &found);
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(found[0].length, 3u);
-  EXPECT_EQ(found[0].distance, chm::kLzxMaxDistance);
 
   chm::LzxBinaryTrees trees;
   trees.Reset(data.data(), data.size());
@@ -42,35 +31,6 @@ TEST(LzxMatcher, FindsAMatchAtTheLargestAllowedDistance) {
   ASSERT_GT(count, 0u);
   EXPECT_EQ(matches[count - 1].length, 3u);
   EXPECT_EQ(matches[count - 1].distance, chm::kLzxMaxDistance);
-}
-
-// Every match the chains report is real, at least two bytes long, within reach and longer than
-// the one before it, also where hash collisions put unrelated positions on a chain: random
-// bytes over a small alphabet and deep walks make collisions common.
-TEST(LzxMatcher, HashChainsReportOnlyRealMatchesOfAtLeastTwoBytes) {
-  auto data = chm_test::RandomBytes(chm::kLzxResetInterval, 6);
-  for (auto& b : data) b = static_cast<std::uint8_t>('a' + b % 4);
-  auto noise = chm_test::RandomBytes(chm::kLzxFrameSize, 7);
-  std::copy(noise.begin(), noise.end(), data.begin() + chm::kLzxFrameSize);
-  chm::LzxHashChains chains({4, 4, 64, 256});
-  chains.Reset(data.data(), data.size());
-  std::vector<chm::LzxMatch> found;
-  for (std::size_t pos = 0; pos < data.size(); ++pos) {
-    chains.InsertUpTo(pos);
-    const std::size_t max_len = chm::MaxMatchAt(pos, data.size());
-    found.clear();
-    chains.Find(pos, max_len, 257, 0, &found);
-    std::uint32_t last = 0;
-    for (const chm::LzxMatch& m : found) {
-      ASSERT_GE(m.length, 2u) << "at " << pos;
-      ASSERT_LE(m.length, max_len);
-      ASSERT_GT(m.length, last);
-      ASSERT_LE(m.distance, pos);
-      ASSERT_LE(m.distance, chm::kLzxMaxDistance);
-      ASSERT_EQ(0, std::memcmp(&data[pos], &data[pos - m.distance], m.length)) << "at " << pos;
-      last = m.length;
-    }
-  }
 }
 
 // Replays the parse, checking every match against the data and the rules of the stream.
@@ -132,31 +92,6 @@ TEST(LzxMatcher, OptimalParseCoversTheDataWithValidMatchesOnly) {
        {chm::LzxOptimalParams{16, 128, 1, 4}, chm::LzxOptimalParams{8, 16, 2, 3},
         chm::LzxOptimalParams{128, 257, 3, 1}}) {
     chm::LzxOptimalParser parser(params);
-    std::vector<chm::LzxItem> items;
-    for (const auto& data : inputs) {
-      parser.Parse(data.data(), data.size(), &items);
-      ExpectValidParse(data, items);
-    }
-  }
-}
-
-// One parser over successive intervals, as the encoder uses it: a long interval before a short
-// one leaves chain entries that point past the short one's end, and shortened matches leave
-// the position after them in the chains before it is searched. Short nice and lazy lengths
-// make the lazy steps and the early ends of the search run often.
-TEST(LzxMatcher, LazyChainParseCoversEveryIntervalWithValidMatchesOnly) {
-  std::vector<std::vector<std::uint8_t>> inputs;
-  inputs.push_back(chm_test::HtmlLike(chm::kLzxResetInterval, 2));
-  inputs.push_back(chm_test::HtmlLike(chm::kLzxFrameSize + 7, 3));
-  inputs.emplace_back(chm::kLzxResetInterval, 'z');  // runs straight into the frame end
-  inputs.push_back(RandomRuns(chm::kLzxResetInterval));
-  inputs.push_back(chm_test::RandomBytes(chm::kLzxFrameSize, 5));
-  inputs.push_back(chm_test::HtmlLike(chm::kLzxResetInterval, 2));
-  inputs.push_back(chm_test::HtmlLike(chm::kLzxFrameSize, 3));
-  for (const chm::LzxLazyParser::Params& params :
-       {chm::LzxLazyParser::Params{{16, 16, 8, 2}, 257, 257},
-        chm::LzxLazyParser::Params{{32, 32, 32, 32}, 64, 32}}) {
-    chm::LzxLazyParser parser(params);
     std::vector<chm::LzxItem> items;
     for (const auto& data : inputs) {
       parser.Parse(data.data(), data.size(), &items);
