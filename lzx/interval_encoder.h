@@ -42,6 +42,7 @@ class LzxIntervalEncoder {
  private:
   void EncodeStored(std::size_t size);
   void EncodeCompressed(std::size_t size);
+  std::vector<std::size_t> PlanCuts();  // see the .cpp
   void WritePlanned(std::size_t begin, std::size_t end, bool uncompressed_ok, std::size_t* pos,
                     LzxTreeState* trees, LzxRepeats* reps);
 

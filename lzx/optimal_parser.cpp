@@ -96,9 +96,9 @@ void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
   first_[size] = static_cast<std::uint32_t>(count);
 }
 
-void LzxOptimalParser::SetPrices(const std::vector<LzxItem>& items) {
+void LzxOptimalParser::SetPrices(const LzxItem* begin, const LzxItem* end) {
   LzxHistogram hist;
-  for (const LzxItem& item : items) hist.Add(item);
+  for (const LzxItem* item = begin; item != end; ++item) hist.Add(*item);
   std::uint32_t main[kLzxMainSymbols];
   std::uint32_t length[kLzxLengthSymbols];
   EntropyPrices(hist.main, kLzxMainSymbols, kUnusedMainBits, main);
@@ -142,9 +142,11 @@ void LzxOptimalParser::RelaxMatchLiteralRepeat(const std::uint8_t* data, std::si
 // Parsing algorithm: forward over the positions, each one's cheapest way in known when it is
 // reached; from it a literal, the repeated offsets at every length they reach, and each match
 // of the finder at the lengths no nearer match covers, lower the price of the positions they
-// reach. R0..R2 follow the cheapest way into each position.
+// reach. R0..R2 follow the cheapest way into each position. With `blocks`, each block of an
+// earlier parse prices the positions it covered by its own statistics.
 void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t size,
-                                        std::vector<LzxItem>* items) {
+                                        std::vector<LzxItem>* items, const BlockPrices* blocks) {
+  std::size_t next_block = 0, block_start = 0;
   cell_.assign(size + 1, ~std::uint64_t{0});
   first_match_.resize(size + 1);
   reps_.resize(size + 1);
@@ -152,6 +154,14 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
   reps_[0] = LzxRepeats();
 
   for (std::size_t pos = 0; pos < size; ++pos) {
+    // A step is priced by the trees of the block it starts in.
+    if (blocks != nullptr && next_block + 1 < blocks->cuts.size() && pos >= block_start) {
+      const LzxItem* first = blocks->items.data() + blocks->cuts[next_block];
+      const LzxItem* last = blocks->items.data() + blocks->cuts[next_block + 1];
+      SetPrices(first, last);
+      for (const LzxItem* i = first; i != last; ++i) block_start += i->length == 0 ? 1 : i->length;
+      ++next_block;
+    }
     if (skip_[pos]) continue;
     const std::uint64_t here = cell_[pos];
     const std::size_t step_length = CellLength(here);
@@ -299,9 +309,16 @@ void LzxOptimalParser::Parse(const std::uint8_t* data, std::size_t size,
   FindMatches(data, size);
   GuessParse(data, size, items);
   for (int pass = 0; pass < params_.passes; ++pass) {
-    SetPrices(*items);
-    FindCheapestPath(data, size, items);
+    SetPrices(items->data(), items->data() + items->size());
+    FindCheapestPath(data, size, items, nullptr);
   }
+}
+
+void LzxOptimalParser::Reparse(const std::uint8_t* data, std::size_t size,
+                               const std::vector<std::size_t>& cuts, std::vector<LzxItem>* items) {
+  blocks_.items = *items;
+  blocks_.cuts = cuts;
+  FindCheapestPath(data, size, items, &blocks_);
 }
 
 }  // namespace chm

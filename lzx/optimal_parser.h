@@ -26,6 +26,10 @@ class LzxOptimalParser {
   // Parses one reset interval (frames of 32 KiB, no match across their ends) from its bytes
   // alone: a quick parse under guessed prices prices the first pass, and each pass the next.
   void Parse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
+  // Parses the interval again after Parse, each block of `items` (item indices `cuts`, the
+  // first 0 and the last the number of items) priced by its own statistics.
+  void Reparse(const std::uint8_t* data, std::size_t size, const std::vector<std::size_t>& cuts,
+               std::vector<LzxItem>* items);
 
  private:
   struct Guess {
@@ -38,8 +42,13 @@ class LzxOptimalParser {
   Guess GuessAt(const std::uint8_t* data, std::size_t size, std::size_t pos,
                 const LzxRepeats& reps) const;
   void GuessParse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items) const;
-  void SetPrices(const std::vector<LzxItem>& items);
-  void FindCheapestPath(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items);
+  struct BlockPrices {
+    std::vector<LzxItem> items;
+    std::vector<std::size_t> cuts;
+  };
+  void SetPrices(const LzxItem* begin, const LzxItem* end);
+  void FindCheapestPath(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items,
+                        const BlockPrices* blocks);
   void RelaxMatchLiteralRepeat(const std::uint8_t* data, std::size_t size, std::size_t pos,
                                std::uint32_t cost, std::size_t length, std::uint16_t value,
                                std::uint32_t distance);
@@ -59,6 +68,7 @@ class LzxOptimalParser {
   std::vector<std::uint64_t> cell_;   // the cheapest way found to each position, packed
   std::vector<LzxItem> first_match_;  // the match that opens a match-literal-repeat step
   std::vector<LzxRepeats> reps_;      // R0..R2 at each expanded position
+  BlockPrices blocks_;
 };
 
 }  // namespace chm
