@@ -10,9 +10,10 @@ namespace chm {
 LzxBinaryTrees::LzxBinaryTrees()
     : head_(std::size_t{1} << kHashBits), children_(2 * kLzxResetInterval) {}
 
-void LzxBinaryTrees::Reset(const std::uint8_t* data, std::size_t size) {
+void LzxBinaryTrees::Reset(const std::uint8_t* data, std::size_t size, std::size_t sort_len) {
   data_ = data;
   size_ = size;
+  sort_len_ = std::clamp<std::size_t>(sort_len, kLzxMinMatch, kLzxMaxMatch);
   std::fill(head_.begin(), head_.end(), -1);
 }
 
@@ -34,9 +35,9 @@ std::size_t LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int de
   std::int32_t* larger_slot = &children_[2 * pos + 1];
   std::size_t smaller_len = 0, larger_len = 0;
   std::size_t best = 2;
-  // The tree is sorted on up to kLzxMaxMatch bytes even near a frame end, where the reported
+  // The tree is sorted on up to sort_len_ bytes even near a frame end, where the reported
   // lengths are cut to max_len, so that later positions still find every candidate.
-  const std::size_t sort_len = std::min<std::size_t>(kLzxMaxMatch, size_ - pos);
+  const std::size_t sort_len = std::min(sort_len_, size_ - pos);
   while (candidate >= 0 && depth-- > 0) {
     const std::size_t dist = pos - static_cast<std::size_t>(candidate);
     if (dist > kLzxMaxDistance) break;
@@ -45,8 +46,12 @@ std::size_t LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int de
     len += MatchLength(m + len, cur + len, sort_len - len);
     if (found != nullptr && len > best && best < max_len) {
       best = len;
-      found[count++] = {static_cast<std::uint32_t>(std::min(len, max_len)),
-                        static_cast<std::uint32_t>(dist)};
+      std::size_t reported = std::min(len, max_len);
+      // Equal for as far as the tree sorts: the match may go on past that.
+      if (len == sort_len && len < max_len) {
+        reported += MatchLength(m + len, cur + len, max_len - len);
+      }
+      found[count++] = {static_cast<std::uint32_t>(reported), static_cast<std::uint32_t>(dist)};
     }
     std::int32_t* pair = &children_[2 * static_cast<std::size_t>(candidate)];
     if (len == sort_len) {

@@ -16,7 +16,10 @@ namespace chm {
 class LzxBinaryTrees {
  public:
   LzxBinaryTrees();
-  void Reset(const std::uint8_t* data, std::size_t size);
+  // The trees sort positions on their first `sort_len` bytes (3..257); a match found equal
+  // that far is followed on to its end, but among such matches the nearest is not
+  // necessarily the one found.
+  void Reset(const std::uint8_t* data, std::size_t size, std::size_t sort_len = kLzxMaxMatch);
 
   // Lengths strictly increase from 3, so a position has at most this many matches.
   static constexpr std::size_t kMaxMatchesPerPosition = kLzxMaxMatch - kLzxMinMatch;
@@ -33,6 +36,7 @@ class LzxBinaryTrees {
 
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
+  std::size_t sort_len_ = kLzxMaxMatch;
   std::vector<std::int32_t> head_;
   std::vector<std::int32_t> children_;  // two per position: smaller, larger
 };

@@ -64,7 +64,8 @@ void EntropyPrices(const std::uint32_t* counts, int n, double unused_bits, std::
 LzxOptimalParser::LzxOptimalParser(const LzxOptimalParams& params) : params_(params) {}
 
 void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
-  trees_.Reset(data, size);
+  // Matches are taken whole from nice_len on, so the trees need not sort further.
+  trees_.Reset(data, size, params_.nice_len);
   first_.assign(size + 1, 0);
   skip_.assign(size + 1, 0);
   std::size_t count = 0;
@@ -279,11 +280,15 @@ void LzxOptimalParser::GuessParse(const std::uint8_t* data, std::size_t size,
   items->clear();
   LzxRepeats reps;
   std::size_t pos = 0;
+  Guess here = GuessAt(data, size, pos, reps);
   while (pos < size) {
-    const Guess here = GuessAt(data, size, pos, reps);
     bool take = here.length != 0;
+    // After a literal the reps are unchanged, so the guess one byte on carries over.
+    bool next_known = false;
+    Guess next;
     if (take) {
-      const Guess next = GuessAt(data, size, pos + 1, reps);
+      next = GuessAt(data, size, pos + 1, reps);
+      next_known = true;
       const std::int64_t bits_here =
           kGuessLiteralBits * static_cast<std::int64_t>(here.length) - here.saving;
       const std::int64_t bits_next =
@@ -296,11 +301,13 @@ void LzxOptimalParser::GuessParse(const std::uint8_t* data, std::size_t size,
     if (!take) {
       items->push_back({0, data[pos]});
       ++pos;
+      here = next_known ? next : GuessAt(data, size, pos, reps);
       continue;
     }
     items->push_back({static_cast<std::uint16_t>(here.length), here.value});
     UpdateRepeats(items->back(), &reps);
     pos += here.length;
+    here = GuessAt(data, size, pos, reps);
   }
 }
 

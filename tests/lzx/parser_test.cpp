@@ -33,6 +33,27 @@ TEST(LzxMatcher, FindsAMatchAtTheLargestAllowedDistance) {
   EXPECT_EQ(matches[count - 1].distance, chm::kLzxMaxDistance);
 }
 
+// Trees that sort positions on fewer bytes than a match can have still report the match to
+// its end, or to the end the caller allows.
+TEST(LzxMatcher, ReportsAMatchWholePastTheSortedBytes) {
+  auto data = chm_test::RandomBytes(3000, 5);
+  std::copy(data.begin(), data.begin() + 1000, data.begin() + 1000);
+  const struct {
+    std::size_t sort_len, pos, max_len, length;
+  } cases[] = {{257, 1000, 257, 257}, {16, 1000, 257, 257}, {16, 1000, 40, 40},
+               {3, 1000, 3, 3},       {3, 1900, 257, 100},  {128, 1900, 257, 100}};
+  for (const auto& c : cases) {
+    chm::LzxBinaryTrees trees;
+    trees.Reset(data.data(), data.size(), c.sort_len);
+    chm::LzxMatch matches[chm::LzxBinaryTrees::kMaxMatchesPerPosition];
+    for (std::size_t p = 0; p < c.pos; ++p) trees.Advance(p, 257, 64, matches);
+    const std::size_t count = trees.Advance(c.pos, c.max_len, 64, matches);
+    ASSERT_GT(count, 0u) << "sort_len " << c.sort_len << " at " << c.pos;
+    EXPECT_EQ(matches[count - 1].length, c.length) << "sort_len " << c.sort_len << " at " << c.pos;
+    EXPECT_EQ(matches[count - 1].distance, 1000u);
+  }
+}
+
 // Replays the parse, checking every match against the data and the rules of the stream.
 void ExpectValidParse(const std::vector<std::uint8_t>& data,
                       const std::vector<chm::LzxItem>& items) {
