@@ -17,9 +17,11 @@ constexpr double kUnusedMainBits = 12;
 constexpr double kUnusedLengthBits = 10;
 
 // A position's cheapest known way in, packed so that one unsigned comparison picks the cheaper:
-// the price in the top 32 bits, then the last step's length (9 bits) and value (16 bits), and a
-// low bit that marks a match-literal-repeat step, whose opening match is kept aside.
+// the price in the top 32 bits, then the last step's length (9 bits) and value (16 bits), and
+// low bits that mark a match-literal-repeat step, whose opening match is kept aside, and one
+// with two literals.
 constexpr std::uint64_t kMatchLiteralRepeat = 1;
+constexpr std::uint64_t kTwoLiterals = 2;
 inline std::uint64_t PackCell(std::uint32_t price, std::size_t length, std::uint16_t value) {
   return static_cast<std::uint64_t>(price) << 32 | static_cast<std::uint64_t>(length) << 23 |
          static_cast<std::uint64_t>(value) << 7;
@@ -118,22 +120,23 @@ void LzxOptimalParser::SetPrices(const LzxItem* begin, const LzxItem* end) {
 }
 
 // A match of `length` bytes at `pos` with `distance` (its cell value `value`) reaching the
-// match's end at `price`, then the literal there, then as many bytes as the same distance
-// repeats after it, as one step: the path through the literal is often not the cheapest way
-// to it, so the repeat would otherwise be lost.
+// match's end at `price`, then one or two literals there, then as many bytes as the same
+// distance repeats after them, as one step: the path through the literals is often not the
+// cheapest way to them, so the repeat would otherwise be lost.
 void LzxOptimalParser::RelaxMatchLiteralRepeat(const std::uint8_t* data, std::size_t size,
                                                std::size_t pos, std::uint32_t price,
                                                std::size_t length, std::uint16_t value,
-                                               std::uint32_t distance) {
+                                               std::uint32_t distance, int literals) {
   const std::size_t literal = pos + length;
-  if (literal + 1 + kLzxMinMatch > size) return;
-  const std::size_t repeat = literal + 1;
+  if (literal + literals + kLzxMinMatch > size) return;
+  const std::size_t repeat = literal + literals;
   const std::size_t len =
       MatchLength(data + repeat - distance, data + repeat, MaxMatchAt(repeat, size));
   if (len < static_cast<std::size_t>(kLzxMinMatch)) return;
-  const std::uint64_t cell =
-      PackCell(price + literal_price_[data[literal]] + match_price_[0][len], len, 0) |
-      kMatchLiteralRepeat;
+  std::uint32_t through = price + literal_price_[data[literal]];
+  if (literals == 2) through += literal_price_[data[literal + 1]];
+  const std::uint64_t flags = kMatchLiteralRepeat | (literals == 2 ? kTwoLiterals : 0);
+  const std::uint64_t cell = PackCell(through + match_price_[0][len], len, 0) | flags;
   if (cell < cell_[repeat + len]) {
     cell_[repeat + len] = cell;
     first_match_[repeat + len] = {static_cast<std::uint16_t>(length), value};
@@ -170,7 +173,7 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       LzxRepeats r;
       if ((here & kMatchLiteralRepeat) != 0) {
         const LzxItem& opening = first_match_[pos];
-        r = reps_[pos - step_length - 1 - opening.length];
+        r = reps_[pos - step_length - ((here & kTwoLiterals) != 0 ? 2 : 1) - opening.length];
         UpdateRepeats(opening, &r);
       } else {
         r = reps_[pos - (step_length == 0 ? 1 : step_length)];
@@ -203,7 +206,12 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       for (std::size_t l = kLzxMinMatch; l <= len; ++l) to[l] = std::min(to[l], base + row[l]);
       if (len < max_len && RepeatsAfter(data, size, pos + len, d)) {
         RelaxMatchLiteralRepeat(data, size, pos, price + match_price_[k][len], len,
-                                static_cast<std::uint16_t>(k), d);
+                                static_cast<std::uint16_t>(k), d, 1);
+      }
+      if (params_.repeat_literals == 2 && len + 1 < max_len &&
+          RepeatsAfter(data, size, pos + len + 1, d)) {
+        RelaxMatchLiteralRepeat(data, size, pos, price + match_price_[k][len], len,
+                                static_cast<std::uint16_t>(k), d, 2);
       }
     }
 
@@ -223,7 +231,12 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       for (std::size_t l = shorter + 1; l <= len; ++l) to[l] = std::min(to[l], with_value + row[l]);
       if (len < max_len && RepeatsAfter(data, size, pos + len, dist)) {
         RelaxMatchLiteralRepeat(data, size, pos, price + match_price_[slot][len], len, formatted,
-                                dist);
+                                dist, 1);
+      }
+      if (params_.repeat_literals == 2 && len + 1 < max_len &&
+          RepeatsAfter(data, size, pos + len + 1, dist)) {
+        RelaxMatchLiteralRepeat(data, size, pos, price + match_price_[slot][len], len, formatted,
+                                dist, 2);
       }
       shorter = len;
     }
@@ -239,6 +252,10 @@ void LzxOptimalParser::FindCheapestPath(const std::uint8_t* data, std::size_t si
       const LzxItem opening = first_match_[pos];
       pos -= length + 1;
       items->push_back({0, data[pos]});
+      if ((cell & kTwoLiterals) != 0) {
+        --pos;
+        items->push_back({0, data[pos]});
+      }
       items->push_back(opening);
       pos -= opening.length;
     } else {

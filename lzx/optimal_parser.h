@@ -17,6 +17,7 @@ struct LzxOptimalParams {
   std::size_t nice_len;     // a match this long is taken without weighing the bytes it covers
   int passes;               // parses of the whole interval, each priced by the one before
   std::size_t inside_step;  // every how many positions inside such a match go into the tree
+  int repeat_literals;      // 1 or 2: literals between a match and its offset's repeat in a step
 };
 
 class LzxOptimalParser {
@@ -51,7 +52,7 @@ class LzxOptimalParser {
                         const BlockPrices* blocks);
   void RelaxMatchLiteralRepeat(const std::uint8_t* data, std::size_t size, std::size_t pos,
                                std::uint32_t cost, std::size_t length, std::uint16_t value,
-                               std::uint32_t distance);
+                               std::uint32_t distance, int literals);
 
   LzxOptimalParams params_;
   LzxBinaryTrees trees_;

@@ -99,23 +99,29 @@ TEST(LzxMatcher, OptimalParseCoversTheDataWithValidMatchesOnly) {
   inputs.emplace_back(chm::kLzxResetInterval, 'z');
   inputs.push_back(RandomRuns(chm::kLzxResetInterval));
   inputs.push_back(chm_test::HtmlLike(chm::kLzxFrameSize + 7, 3));
-  // Records that differ in one byte: a match, the changed literal and a repeat of the match's
-  // offset, the step the parser takes as one.
-  std::vector<std::uint8_t> records;
-  for (int i = 0; records.size() < chm::kLzxResetInterval; ++i) {
-    const std::string r = "<tr><td class=\"row\">item " + std::string(1, 'a' + i % 26) +
-                          " of the list</td><td>" + std::string(1, 'A' + i % 7) + "</td></tr>\n";
-    records.insert(records.end(), r.begin(), r.end());
+  // Records that differ in one byte, or two: a match, the changed literals and a repeat of the
+  // match's offset, a step the parser takes as one.
+  for (int changed : {1, 2}) {
+    std::vector<std::uint8_t> records;
+    for (int i = 0; records.size() < chm::kLzxResetInterval; ++i) {
+      const std::string r = "<tr><td class=\"row\">item " + std::string(1, 'a' + i % 26) +
+                            std::string(changed - 1, '0' + i % 10) + " of the list</td><td>" +
+                            std::string(1, 'A' + i % 7) + "</td></tr>\n";
+      records.insert(records.end(), r.begin(), r.end());
+    }
+    records.resize(chm::kLzxResetInterval);
+    inputs.push_back(records);
   }
-  records.resize(chm::kLzxResetInterval);
-  inputs.push_back(records);
   for (const chm::LzxOptimalParams& params :
-       {chm::LzxOptimalParams{16, 128, 1, 4}, chm::LzxOptimalParams{8, 16, 2, 3},
-        chm::LzxOptimalParams{128, 257, 3, 1}}) {
+       {chm::LzxOptimalParams{16, 128, 1, 4, 1}, chm::LzxOptimalParams{8, 16, 2, 3, 2},
+        chm::LzxOptimalParams{128, 257, 1, 1, 2}}) {
     chm::LzxOptimalParser parser(params);
     std::vector<chm::LzxItem> items;
     for (const auto& data : inputs) {
       parser.Parse(data.data(), data.size(), &items);
+      ExpectValidParse(data, items);
+      // Again, the first and second halves of the items priced apart.
+      parser.Reparse(data.data(), data.size(), {0, items.size() / 2, items.size()}, &items);
       ExpectValidParse(data, items);
     }
   }
