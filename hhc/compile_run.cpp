@@ -20,7 +20,7 @@ constexpr const char kUsage[] =
     "Compiles an HTML Help project into the book its \"Compiled file\" option names.\n"
     "\n"
     "  -q, --quiet    no summary line after a successful compile\n"
-    "      --best     the smallest book (about six times slower)\n"
+    "      --best     the smallest book (about three times slower)\n"
     "      --store    no compression\n"
     "      --threads N\n"
     "                 threads compressing the book, one per core by default (the book\n"
