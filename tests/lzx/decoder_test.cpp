@@ -279,7 +279,9 @@ TEST(LzxDecoder, DamagedOrShortenedStreamsFailCleanly) {
   // The last frame cut short: it reads past its bytes.
   EXPECT_FALSE(
       chm::DecodeLzxStream(r.bytes.data(), r.bytes.size() - 2, r.frame_offsets, 2, &out, &error));
-  // Every damaged byte either fails or decodes to something else; none may crash or hang.
+  // No damaged byte may crash or hang the decoder, and many must fail it. LZX carries no
+  // checksum: damage that still decodes gives other bytes, which the book's frame digests
+  // catch, or now and then the same bytes (two match lengths traded, say), which is harmless.
   // The last word of a frame may be all padding, which no reader looks at.
   auto in_padding = [&](std::size_t at) {
     for (std::size_t k = 1; k <= r.frame_offsets.size(); ++k) {
@@ -288,18 +290,20 @@ TEST(LzxDecoder, DamagedOrShortenedStreamsFailCleanly) {
     }
     return false;
   };
-  std::size_t failures = 0;
+  std::size_t failures = 0, unchanged = 0, tries = 0;
   for (std::size_t at = 0; at < r.bytes.size(); at += 37) {
     if (in_padding(at)) continue;
+    ++tries;
     auto damaged = r.bytes;
     damaged[at] ^= 0x5A;
     if (!chm::DecodeLzxStream(damaged.data(), damaged.size(), r.frame_offsets, 2, &out, &error)) {
       ++failures;
-    } else {
-      EXPECT_FALSE(out == expected) << "damage at byte " << at << " went unnoticed";
+    } else if (out == expected) {
+      ++unchanged;
     }
   }
   EXPECT_GT(failures, 0u);
+  EXPECT_LE(unchanged * 20, tries) << "damage should change what decodes, but for rare trades";
 }
 
 }  // namespace
