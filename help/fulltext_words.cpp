@@ -5,33 +5,17 @@
 
 #include "text/codepage.h"
 #include "text/unicode_case.h"
+#include "text/utf.h"
 
 namespace chm {
 namespace {
 
 // The one character a UTF-8 string holds, or 0 when it holds something else.
 char32_t SingleCodePoint(const std::string& s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  size_t n = s.size();
-  if (n == 1 && p[0] < 0x80) return p[0];
-  if (n == 2 && (p[0] >> 5) == 6) return (char32_t(p[0] & 0x1F) << 6) | (p[1] & 0x3F);
-  if (n == 3 && (p[0] >> 4) == 14) {
-    return (char32_t(p[0] & 0x0F) << 12) | (char32_t(p[1] & 0x3F) << 6) | (p[2] & 0x3F);
-  }
-  return 0;
-}
-
-bool IsDbcsLead(unsigned code_page, std::uint8_t b) {
-  switch (code_page) {
-    case 932:
-      return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    case 936:
-    case 949:
-    case 950:
-      return b >= 0x81 && b <= 0xFE;
-    default:
-      return false;
-  }
+  std::size_t pos = 0;
+  char32_t c = 0;
+  if (s.empty() || !text::DecodeUtf8(s, &pos, &c) || pos != s.size()) return 0;
+  return c;
 }
 
 }  // namespace
@@ -52,7 +36,8 @@ WordBreaker::WordBreaker(unsigned code_page, Build) {
   for (int c = 'A'; c <= 'Z'; ++c) lower_[c] = static_cast<std::uint8_t>(c + 32);
   lower_['_'] = '_';
   if (text::IsDbcsCodePage(code_page)) {
-    for (int b = 0x80; b < 0x100; ++b) lead_[b] = IsDbcsLead(code_page, b) ? 1 : 0;
+    for (int b = 0x80; b < 0x100; ++b)
+      lead_[b] = text::IsLeadByte(code_page, static_cast<unsigned char>(b)) ? 1 : 0;
     // The single-byte half-width katakana of code page 932 are letters.
     if (code_page == 932) {
       for (int b = 0xA6; b <= 0xDF; ++b) lower_[b] = static_cast<std::uint8_t>(b);

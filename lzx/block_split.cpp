@@ -67,6 +67,24 @@ struct Segment {
   double bits;
 };
 
+// Merges the neighbours whose merge gains most while one gains anything. gain[i] is what merging
+// segs[i] and segs[i + 1] gains (the last entry is unused); after_merge(i) brings the gains the
+// merge into segs[i] changed up to date.
+template <typename Gain, typename AfterMerge>
+void MergeBestPairs(std::vector<Segment>* segs, std::vector<Gain>* gain, AfterMerge after_merge) {
+  while (segs->size() > 1) {
+    std::size_t best = 0;
+    for (std::size_t i = 1; i + 1 < segs->size(); ++i) {
+      if ((*gain)[i] > (*gain)[best]) best = i;
+    }
+    if ((*gain)[best] <= 0) return;
+    (*segs)[best].hist.Add((*segs)[best + 1].hist);
+    segs->erase(segs->begin() + static_cast<std::ptrdiff_t>(best) + 1);
+    gain->erase(gain->begin() + static_cast<std::ptrdiff_t>(best) + 1);
+    after_merge(best);
+  }
+}
+
 std::vector<Segment> SplitByEstimate(const std::vector<LzxItem>& items) {
   std::vector<Segment> segs;
   std::size_t bytes = 0;
@@ -89,19 +107,11 @@ std::vector<Segment> SplitByEstimate(const std::vector<LzxItem>& items) {
     return segs[i].bits + segs[i + 1].bits - EstimatedBits(both);
   };
   for (std::size_t i = 0; i + 1 < segs.size(); ++i) gain[i] = merged_gain(i);
-  while (segs.size() > 1) {
-    std::size_t best = 0;
-    for (std::size_t i = 1; i + 1 < segs.size(); ++i) {
-      if (gain[i] > gain[best]) best = i;
-    }
-    if (gain[best] <= 0) break;
-    segs[best].hist.Add(segs[best + 1].hist);
+  MergeBestPairs(&segs, &gain, [&](std::size_t best) {
     segs[best].bits = EstimatedBits(segs[best].hist);
-    segs.erase(segs.begin() + static_cast<std::ptrdiff_t>(best) + 1);
-    gain.erase(gain.begin() + static_cast<std::ptrdiff_t>(best) + 1);
     if (best + 1 < segs.size()) gain[best] = merged_gain(best);
     if (best > 0) gain[best - 1] = merged_gain(best - 1);
-  }
+  });
   return segs;
 }
 
@@ -115,21 +125,13 @@ class ExactMerger {
     Reprice(0);
     gain_.assign(segs_.size(), 0);
     for (std::size_t i = 0; i + 1 < segs_.size(); ++i) gain_[i] = MergeGain(i);
-    while (segs_.size() > 1) {
-      std::size_t best = 0;
-      for (std::size_t i = 1; i + 1 < segs_.size(); ++i) {
-        if (gain_[i] > gain_[best]) best = i;
-      }
-      if (gain_[best] <= 0) return;
-      segs_[best].hist.Add(segs_[best + 1].hist);
-      segs_.erase(segs_.begin() + static_cast<std::ptrdiff_t>(best) + 1);
-      gain_.erase(gain_.begin() + static_cast<std::ptrdiff_t>(best) + 1);
+    MergeBestPairs(&segs_, &gain_, [&](std::size_t best) {
       Reprice(best);
       // The pairs whose prices involve the merged block or the one after it.
       const std::size_t from = best >= 2 ? best - 2 : 0;
       for (std::size_t i = from; i <= best + 1 && i + 1 < segs_.size(); ++i)
         gain_[i] = MergeGain(i);
-    }
+    });
   }
 
  private:
