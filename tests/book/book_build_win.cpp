@@ -11,34 +11,16 @@
 #include "app/book_platform_win.h"
 #include "book/build_book.h"
 #include "book/chapter_list.h"
+#include "tests/book/forwarding_platform.h"
 #include "text/utf.h"
 
 namespace {
 
 // The Windows text and file handling, with reports on stderr instead of message boxes and no
 // folder window, so that the program runs unattended.
-class UnattendedPlatform : public book::BookPlatform {
+class UnattendedPlatform : public testing_support::ForwardingPlatform {
  public:
-  explicit UnattendedPlatform(std::unique_ptr<book::BookPlatform> inner)
-      : inner_(std::move(inner)) {}
-  std::string ToAnsi(const std::string& s) const override { return inner_->ToAnsi(s); }
-  bool ToAnsiStrict(const std::string& s, std::string& a) const override {
-    return inner_->ToAnsiStrict(s, a);
-  }
-  bool FromAnsiStrict(const std::string& a, std::string& s) const override {
-    return inner_->FromAnsiStrict(a, s);
-  }
-  bool IsAnsiLeadByte(unsigned char b) const override { return inner_->IsAnsiLeadByte(b); }
-  unsigned AnsiCodePage() const override { return inner_->AnsiCodePage(); }
-  std::FILE* OpenFile(const std::string& p, const char* m) const override {
-    return inner_->OpenFile(p, m);
-  }
-  bool RenameOver(const std::string& t, const std::string& p) const override {
-    return inner_->RenameOver(t, p);
-  }
-  void RemoveFile(const std::string& p) const override { inner_->RemoveFile(p); }
-  std::string LoadTemplate(int id) const override { return inner_->LoadTemplate(id); }
-  std::string LoadAboutPage() const override { return inner_->LoadAboutPage(); }
+  using ForwardingPlatform::ForwardingPlatform;
   void ShowMessage(const std::string& text, const std::string&) override {
     std::fprintf(stderr, "%s\n", text.c_str());
   }
@@ -47,9 +29,6 @@ class UnattendedPlatform : public book::BookPlatform {
   }
   void OpenWithShell(const std::string&) override {}
   bool StartCompiler(const std::string&, std::string&) override { return true; }
-
- private:
-  std::unique_ptr<book::BookPlatform> inner_;
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "app/book_platform_win.h"
 #include "book/build_book.h"
 #include "tests/app/dialog_watch.h"
+#include "tests/book/forwarding_platform.h"
 #include "text/utf.h"
 
 namespace {
@@ -142,31 +143,11 @@ TEST(CompilerStart, MissingCompilerIsReportedNamingIt) {
   std::wstring chapters = MakeFolder(L"no-compiler");
   Write(chapters + L"\\a.htm", "x");
   std::wstring empty = MakeFolder(L"empty-bin");
-  struct Recording : book::BookPlatform {
-    std::unique_ptr<book::BookPlatform> inner;
+  struct Recording : testing_support::ForwardingPlatform {
     std::string error;
-    std::string ToAnsi(const std::string& s) const override { return inner->ToAnsi(s); }
-    bool ToAnsiStrict(const std::string& s, std::string& a) const override {
-      return inner->ToAnsiStrict(s, a);
-    }
-    bool FromAnsiStrict(const std::string& a, std::string& s) const override {
-      return inner->FromAnsiStrict(a, s);
-    }
-    bool IsAnsiLeadByte(unsigned char b) const override { return inner->IsAnsiLeadByte(b); }
-    unsigned AnsiCodePage() const override { return inner->AnsiCodePage(); }
-    std::FILE* OpenFile(const std::string& p, const char* m) const override {
-      return inner->OpenFile(p, m);
-    }
-    bool RenameOver(const std::string& t, const std::string& p) const override {
-      return inner->RenameOver(t, p);
-    }
-    void RemoveFile(const std::string& p) const override { inner->RemoveFile(p); }
     void ShowMessage(const std::string&, const std::string&) override {}
     void ReportError(const std::string& m) override { error = m; }
     void OpenWithShell(const std::string&) override {}
-    bool StartCompiler(const std::string& p, std::string& r) override {
-      return inner->StartCompiler(p, r);
-    }
   } p;
   p.inner = app::MakeWindowsBookPlatform(nullptr, empty);
   EXPECT_EQ(book::BuildBook(p, WideToUtf8(chapters), {"a.htm"}, "b"), book::BuildResult::kFailed);
