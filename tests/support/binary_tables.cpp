@@ -3,44 +3,10 @@
 #include <algorithm>
 #include <set>
 
-#include "text/utf.h"
+#include "tests/support/table_reader.h"
 
 namespace chm_test {
 namespace {
-
-struct Bytes {
-  const std::string& b;
-  std::vector<std::string>* problems;
-  const char* what;
-  bool Has(std::uint64_t at, std::uint64_t n) const { return at <= b.size() && n <= b.size() - at; }
-  std::uint32_t Le(std::uint64_t at, int n) const {
-    if (!Has(at, static_cast<std::uint64_t>(n))) {
-      problems->push_back(std::string(what) + ": read past the end at " + std::to_string(at));
-      return 0;
-    }
-    std::uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + i]);
-    return v;
-  }
-  std::uint32_t U32(std::uint64_t at) const { return Le(at, 4); }
-  std::uint16_t U16(std::uint64_t at) const { return static_cast<std::uint16_t>(Le(at, 2)); }
-  // UTF-16LE up to its 0 terminator, as UTF-8; `at` moves past the terminator.
-  std::string Utf16(std::uint64_t* at, std::uint64_t end) const {
-    std::string out;
-    while (*at + 2 <= end) {
-      char32_t c = U16(*at);
-      *at += 2;
-      if (c == 0) return out;
-      if (c >= 0xD800 && c < 0xDC00 && *at + 2 <= end) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (U16(*at) - 0xDC00u);
-        *at += 2;
-      }
-      text::AppendUtf8(c, &out);
-    }
-    problems->push_back(std::string(what) + ": text without its terminator");
-    return out;
-  }
-};
 
 std::string TopicName(const InspectedBook& book, std::uint32_t topic) {
   return topic < book.topics.size() ? book.topics[topic].name : "#" + std::to_string(topic) + "?";
@@ -53,7 +19,7 @@ KeywordTreeFields ReadKeywordTree(const InspectedBook& book) {
   const std::string* file = book.File("/$WWKeywordLinks/BTree");
   if (!file) return k;
   k.present = true;
-  const Bytes r{*file, &k.problems, "$WWKeywordLinks/BTree"};
+  const Reader r(*file, &k.problems, "$WWKeywordLinks/BTree");
   k.flags = r.U16(2);
   k.block_size = r.U16(4);
   k.format = r.Has(6, 16) ? std::string(file->c_str() + 6) : "";
@@ -109,7 +75,7 @@ TocIdxFields ReadTocIdx(const InspectedBook& book, std::uint32_t entry_size) {
   const std::string* file = book.File("/#TOCIDX");
   if (!file) return t;
   t.present = true;
-  const Bytes r{*file, &t.problems, "#TOCIDX"};
+  const Reader r(*file, &t.problems, "#TOCIDX");
   t.first_node = r.U32(0);
   t.entries_at = r.U32(4);
   t.entry_count = r.U32(8);
