@@ -394,7 +394,13 @@ void Compiler::StreamOne(size_t index) {
             text::EncodeCodePage(project_.code_page, title, &converted) ? converted : std::string();
       }
       if (search_) {
-        PageText text = ExtractPageText(buffer_, scan.encoding, project_.code_page);
+        // A UTF-16 page was converted to UTF-8 once, for its links; its words come from that.
+        const bool converted = !scan.converted.empty();
+        const text::ChapterEncoding read_as =
+            converted ? text::ChapterEncoding{text::Encoding::kUtf8, 0} : scan.encoding;
+        PageText text = ExtractPageText(
+            converted ? std::string_view(scan.converted) : std::string_view(buffer_), read_as,
+            project_.code_page);
         search_->AddPage(static_cast<std::uint32_t>(topics_.size()), text.title, text.body);
       }
       topic_by_name_.emplace(text::LowerAscii(name), topics_.size());
