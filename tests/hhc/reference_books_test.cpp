@@ -16,6 +16,7 @@
 #include "hhc/compiler.h"
 #include "tests/support/book_inspector.h"
 #include "tests/support/chm_support.h"
+#include "text/ascii.h"
 
 namespace chm_test {
 namespace {
@@ -333,16 +334,22 @@ TEST_P(HelpTables, BlocksOfTheUrlTableAndTheStringsEndAsMicrosoftsDo) {
 
 // Section 0's files by their place. Microsoft's one-frame book (My Program) has the reset table
 // last, its books of 4 frames and more have it before #SYSTEM; no book here has 2 or 3 frames.
-std::vector<std::string> Section0Order(const InspectedBook& book) {
+// The names of the book's files that `keep` accepts, in the order of their offsets.
+template <typename Keep>
+std::vector<std::string> NamesByOffset(const InspectedBook& book, Keep keep) {
   std::vector<const EntryFields*> files;
   for (const EntryFields& e : book.entries) {
-    if (e.section == 0 && e.length > 0) files.push_back(&e);
+    if (e.length > 0 && keep(e)) files.push_back(&e);
   }
   std::sort(files.begin(), files.end(),
             [](const EntryFields* a, const EntryFields* b) { return a->offset < b->offset; });
   std::vector<std::string> names;
   for (const EntryFields* e : files) names.push_back(e->name);
   return names;
+}
+
+std::vector<std::string> Section0Order(const InspectedBook& book) {
+  return NamesByOffset(book, [](const EntryFields& e) { return e.section == 0; });
 }
 
 TEST_P(HelpTables, Section0FilesComeInMicrosoftsOrderWithAResetEntryPerFrame) {
@@ -373,25 +380,15 @@ TEST_P(HelpTables, ContainerHeadersAreMicrosoftsWithTheBooksLanguage) {
 
 // Section 1's files other than the pages, sitemaps and the compiler's own, by their place.
 std::vector<std::string> OtherFilesInSection1(const InspectedBook& book) {
-  std::vector<const EntryFields*> files;
-  for (const EntryFields& e : book.entries) {
-    std::string lower = e.name;
-    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-    auto ends = [&](const std::string& tail) {
-      return lower.size() >= tail.size() &&
-             lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0;
-    };
-    if (e.section != 1 || e.length == 0 || lower[1] == '#' || lower[1] == '$' || ends(".htm") ||
-        ends(".html") || ends(".hhc") || ends(".hhk") || lower == "/hh_isppredirect.xhtm") {
-      continue;  // the last one: see MicrosoftsLeftoversAreNotCopied
-    }
-    files.push_back(&e);
-  }
-  std::sort(files.begin(), files.end(),
-            [](const EntryFields* a, const EntryFields* b) { return a->offset < b->offset; });
-  std::vector<std::string> names;
-  for (const EntryFields* e : files) names.push_back(e->name);
-  return names;
+  return NamesByOffset(book, [](const EntryFields& e) {
+    const std::string& n = e.name;
+    const bool skipped =
+        n[1] == '#' || n[1] == '$' || text::EndsWithNoCase(n, ".htm") ||
+        text::EndsWithNoCase(n, ".html") || text::EndsWithNoCase(n, ".hhc") ||
+        text::EndsWithNoCase(n, ".hhk") ||
+        text::EqualsNoCase(n, "/hh_isppredirect.xhtm");  // MicrosoftsLeftoversAreNotCopied
+    return e.section == 1 && !skipped;
+  });
 }
 
 // Pictures, style sheets and scripts come after the pages in name order (Inno Setup's book:
