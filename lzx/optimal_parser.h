@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lzx/binary_trees.h"
+#include "lzx/block.h"
 #include "lzx/format.h"
 #include "lzx/match_length.h"
 
@@ -48,6 +49,7 @@ class LzxOptimalParser {
     std::vector<std::size_t> cuts;
   };
   void SetPrices(const LzxItem* begin, const LzxItem* end);
+  void SetPrices(const LzxHistogram& hist);
   void FindCheapestPath(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items,
                         const BlockPrices* blocks);
   void RelaxMatchLiteralRepeat(const std::uint8_t* data, std::size_t size, std::size_t pos,
@@ -61,6 +63,10 @@ class LzxOptimalParser {
   std::vector<std::uint32_t> first_;
   std::vector<LzxMatch> matches_;
   std::vector<std::uint8_t> skip_;
+  // The last position of each pair of bytes: a position's first match is the nearest earlier
+  // occurrence of its two bytes, which the trees (keyed on three) do not report.
+  std::vector<std::int32_t> last_pair_;
+  std::int32_t NotePair(const std::uint8_t* data, std::size_t pos);
   // Prices in 1/16 bits: of each literal, and of a match's main symbol, length symbol and
   // footer by slot and length, packed as the cheapest-path cells are (see the .cpp).
   std::uint32_t literal_price_[kLzxNumChars];
@@ -68,7 +74,7 @@ class LzxOptimalParser {
   std::uint64_t match_cell_[kLzxPositionSlots][kLzxMaxMatch + 1];
   std::vector<std::uint64_t> cell_;   // the cheapest way found to each position, packed
   std::vector<LzxItem> first_match_;  // the match that opens a match-literal-repeat step
-  std::vector<LzxRepeats> reps_;      // R0..R2 at each expanded position
+  std::vector<std::uint64_t> reps_;   // R0..R2 at each expanded position, packed
   BlockPrices blocks_;
 };
 

@@ -127,6 +127,28 @@ TEST(LzxMatcher, OptimalParseCoversTheDataWithValidMatchesOnly) {
   }
 }
 
+// A two-byte match near by is cheaper than its two literals, as in double-byte text where a
+// character recurs a few characters on; the trees only find matches of three bytes or more.
+TEST(LzxMatcher, OptimalParseTakesNearTwoByteMatches) {
+  auto data = chm_test::RandomBytes(chm::kLzxResetInterval, 6);
+  const auto noise = chm_test::RandomBytes(4096, 7);
+  std::size_t planted = 0;
+  for (std::size_t pos = 64, i = 0; pos + 2 < data.size(); pos += 24, ++i) {
+    const std::size_t distance = 4 + noise[i % noise.size()] % 13;
+    data[pos] = data[pos - distance];
+    data[pos + 1] = data[pos + 1 - distance];
+    ++planted;
+  }
+  chm::LzxOptimalParser parser({16, 128, 1, 4, 1});
+  std::vector<chm::LzxItem> items;
+  parser.Parse(data.data(), data.size(), &items);
+  ExpectValidParse(data, items);
+  const auto pairs = std::count_if(items.begin(), items.end(), [](const chm::LzxItem& item) {
+    return item.length == 2 && item.value >= 3;
+  });
+  EXPECT_GT(static_cast<std::size_t>(pairs), planted / 2) << "of " << planted;
+}
+
 TEST(LzxMatcher, RepeatedOffsetSlotsFollowTheDecoderSwaps) {
   chm::LzxRepeats reps;
   chm::UpdateRepeats({5, 10 + 2}, &reps);  // explicit distance 10
