@@ -1,6 +1,7 @@
 #include "lzx/binary_trees.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "lzx/format.h"
 #include "lzx/match_length.h"
@@ -8,13 +9,16 @@
 namespace chm {
 
 LzxBinaryTrees::LzxBinaryTrees()
-    : head_(std::size_t{1} << kHashBits), children_(2 * kLzxResetInterval) {}
+    : head_(std::size_t{1} << kHashBits),
+      head3_(std::size_t{1} << kHash3Bits),
+      children_(2 * kLzxResetInterval) {}
 
 void LzxBinaryTrees::Reset(const std::uint8_t* data, std::size_t size, std::size_t sort_len) {
   data_ = data;
   size_ = size;
   sort_len_ = std::clamp<std::size_t>(sort_len, kLzxMinMatch, kLzxMaxMatch);
   std::fill(head_.begin(), head_.end(), -1);
+  std::fill(head3_.begin(), head3_.end(), -1);
 }
 
 std::size_t LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int depth,
@@ -22,9 +26,27 @@ std::size_t LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int de
   std::size_t count = 0;
   if (pos + 3 > size_) return 0;  // no 3-byte key; such a position is never a match source
   const std::uint8_t* cur = data_ + pos;
-  const std::uint32_t key = static_cast<std::uint32_t>(cur[0]) |
-                            static_cast<std::uint32_t>(cur[1]) << 8 |
-                            static_cast<std::uint32_t>(cur[2]) << 16;
+  std::size_t best = 2;
+  // The nearest earlier position with the same three bytes, from a table of its own: the
+  // trees are keyed on four.
+  const std::uint32_t key3 = static_cast<std::uint32_t>(cur[0]) |
+                             static_cast<std::uint32_t>(cur[1]) << 8 |
+                             static_cast<std::uint32_t>(cur[2]) << 16;
+  std::int32_t& last3 = head3_[(key3 * 2654435761u) >> (32 - kHash3Bits)];
+  const std::int32_t near3 = last3;
+  last3 = static_cast<std::int32_t>(pos);
+  if (found != nullptr && near3 >= 0 && max_len >= 3 &&
+      pos - static_cast<std::size_t>(near3) <= kLzxMaxDistance) {
+    const std::size_t len = MatchLength(data_ + near3, cur, max_len);
+    if (len >= 3) {
+      found[count++] = {static_cast<std::uint32_t>(len),
+                        static_cast<std::uint32_t>(pos - static_cast<std::size_t>(near3))};
+      best = len;
+    }
+  }
+  if (pos + 4 > size_) return count;
+  std::uint32_t key;
+  std::memcpy(&key, cur, 4);
   const std::uint32_t h = (key * 2654435761u) >> (32 - kHashBits);
   std::int32_t candidate = head_[h];
   head_[h] = static_cast<std::int32_t>(pos);
@@ -34,7 +56,6 @@ std::size_t LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int de
   std::int32_t* smaller_slot = &children_[2 * pos];
   std::int32_t* larger_slot = &children_[2 * pos + 1];
   std::size_t smaller_len = 0, larger_len = 0;
-  std::size_t best = 2;
   // The tree is sorted on up to sort_len_ bytes even near a frame end, where the reported
   // lengths are cut to max_len, so that later positions still find every candidate.
   const std::size_t sort_len = std::min(sort_len_, size_ - pos);

@@ -13,10 +13,14 @@
 namespace {
 
 // The match finder reaches a match exactly at the largest distance, which a frame end cuts to
-// three bytes there.
+// three bytes there. (Bytes between that recur throughout, as in a page, so that they cannot
+// take the three-byte table's slot.)
 TEST(LzxMatcher, FindsAMatchAtTheLargestAllowedDistance) {
-  auto data = chm_test::RandomBytes(chm::kLzxResetInterval, 4);
+  std::vector<std::uint8_t> data(chm::kLzxResetInterval, ' ');
   const std::size_t at = chm::kLzxMaxDistance;
+  data[0] = '<';
+  data[1] = 'p';
+  data[2] = '>';
   for (std::size_t i = 0; at + i < data.size(); ++i) data[at + i] = data[i];
   const std::size_t max_len = chm::MaxMatchAt(at, data.size());
   ASSERT_EQ(max_len, 3u);
