@@ -16,12 +16,19 @@ namespace {
 // 2.7 % (pages) less output. 8 nodes or a second pass move the balance too far one way or the
 // other; every inside position in the tree costs 10 % more time for 0.1 % less output. The
 // best level walks deep and parses once over the whole interval.
-constexpr LzxOptimalParams kNormalParams = {/*depth=*/16, /*nice_len=*/128, /*passes=*/1,
-                                            /*inside_step=*/4, /*repeat_literals=*/1};
-// The best level also weighs steps of a match, two literals and the match's offset repeated:
-// 0.02 % less output.
-constexpr LzxOptimalParams kBestParams = {/*depth=*/128, /*nice_len=*/257, /*passes=*/1,
-                                          /*inside_step=*/1, /*repeat_literals=*/2};
+// Two-byte matches (in text of double-byte code pages) are looked for 16 bytes back: on
+// Microsoft's Chinese book 0.5 % less output at no cost in time. Looking 64 bytes back gains
+// 0.03 % more there and costs 5 % more time on Chinese pages.
+constexpr LzxOptimalParams kNormalParams = {
+    /*depth=*/16,          /*nice_len=*/128,
+    /*passes=*/1,          /*inside_step=*/4,
+    /*repeat_literals=*/1, /*pair_distance=*/16};
+// The best level also weighs steps of a match, two literals and the match's offset repeated
+// (0.02 % less output), and two-byte matches as far back as their footer leaves them cheaper
+// than two literals.
+constexpr LzxOptimalParams kBestParams = {/*depth=*/128,         /*nice_len=*/257,
+                                          /*passes=*/1,          /*inside_step=*/1,
+                                          /*repeat_literals=*/2, /*pair_distance=*/4096};
 // Then it parses four times more, each block of the last split priced by its own statistics,
 // and splits again. On Microsoft's reference books that beats more passes over the whole
 // interval: three whole passes 0.9770 of Microsoft's size, three and two block passes 0.9755,

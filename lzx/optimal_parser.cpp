@@ -15,10 +15,6 @@ namespace {
 
 // Prices count sixteenths of a bit, so that symbols of nearly equal frequency are told apart.
 constexpr std::uint32_t kPriceScale = 16;
-// Two-byte matches are looked for this near: farther, the footer alone costs nearly as much as
-// two literals (a limit of 64 gives the same output on the reference books, one of 16 0.02 %
-// more).
-constexpr std::size_t kPairMaxDistance = 4096;
 constexpr std::size_t kPairsHighShare = 16;  // see WeighPairs
 // Positions at the end of a match taken whole that always go into the tree.
 constexpr std::size_t kInsertedTail = 16;
@@ -167,7 +163,7 @@ void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
     const std::size_t max_len = MaxMatchAt(pos, size);
     if (pairs && max_len >= 2) {
       const std::int32_t previous = NotePair(data, pos);
-      if (previous >= 0 && pos - static_cast<std::size_t>(previous) <= kPairMaxDistance) {
+      if (previous >= 0 && pos - static_cast<std::size_t>(previous) <= params_.pair_distance) {
         matches_[count++] = {2,
                              static_cast<std::uint32_t>(pos - static_cast<std::size_t>(previous))};
       }

@@ -19,6 +19,7 @@ struct LzxOptimalParams {
   int passes;               // parses of the whole interval, each priced by the one before
   std::size_t inside_step;  // every how many positions inside such a match go into the tree
   int repeat_literals;      // 1 or 2: literals between a match and its offset's repeat in a step
+  std::size_t pair_distance = 16;  // how far back a two-byte match is looked for
 };
 
 class LzxOptimalParser {

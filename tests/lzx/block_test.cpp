@@ -15,7 +15,8 @@
 namespace {
 
 std::vector<chm::LzxItem> Parse(const std::vector<std::uint8_t>& data) {
-  chm::LzxOptimalParser parser({/*depth=*/16, /*nice_len=*/128, /*passes=*/1, /*inside_step=*/4});
+  chm::LzxOptimalParser parser(
+      {/*depth=*/16, /*nice_len=*/128, /*passes=*/1, /*inside_step=*/4, /*repeat_literals=*/1});
   std::vector<chm::LzxItem> items;
   parser.Parse(data.data(), data.size(), &items);
   return items;
