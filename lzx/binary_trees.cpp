@@ -1,7 +1,6 @@
 #include "lzx/binary_trees.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "lzx/format.h"
 #include "lzx/match_length.h"
@@ -11,6 +10,7 @@ namespace chm {
 LzxBinaryTrees::LzxBinaryTrees()
     : head_(std::size_t{1} << kHashBits),
       head3_(std::size_t{1} << kHash3Bits),
+      head4_(std::size_t{1} << kHash4Bits),
       children_(2 * kLzxResetInterval) {}
 
 void LzxBinaryTrees::Reset(const std::uint8_t* data, std::size_t size, std::size_t sort_len) {
@@ -19,6 +19,7 @@ void LzxBinaryTrees::Reset(const std::uint8_t* data, std::size_t size, std::size
   sort_len_ = std::clamp<std::size_t>(sort_len, kLzxMinMatch, kLzxMaxMatch);
   std::fill(head_.begin(), head_.end(), -1);
   std::fill(head3_.begin(), head3_.end(), -1);
+  std::fill(head4_.begin(), head4_.end(), -1);
 }
 
 std::size_t LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int depth,
@@ -27,27 +28,28 @@ std::size_t LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int de
   if (pos + 3 > size_) return 0;  // no 3-byte key; such a position is never a match source
   const std::uint8_t* cur = data_ + pos;
   std::size_t best = 2;
-  // The nearest earlier position with the same three bytes, from a table of its own: the
-  // trees are keyed on four.
-  const std::uint32_t key3 = static_cast<std::uint32_t>(cur[0]) |
-                             static_cast<std::uint32_t>(cur[1]) << 8 |
-                             static_cast<std::uint32_t>(cur[2]) << 16;
-  std::int32_t& last3 = head3_[(key3 * 2654435761u) >> (32 - kHash3Bits)];
-  const std::int32_t near3 = last3;
-  last3 = static_cast<std::int32_t>(pos);
-  if (found != nullptr && near3 >= 0 && max_len >= 3 &&
-      pos - static_cast<std::size_t>(near3) <= kLzxMaxDistance) {
-    const std::size_t len = MatchLength(data_ + near3, cur, max_len);
-    if (len >= 3) {
-      found[count++] = {static_cast<std::uint32_t>(len),
-                        static_cast<std::uint32_t>(pos - static_cast<std::size_t>(near3))};
+  // The nearest earlier positions with the same three and four bytes come from tables of
+  // their own; the trees are keyed on five.
+  auto nearest = [&](std::int32_t& last) {
+    const std::int32_t previous = last;
+    last = static_cast<std::int32_t>(pos);
+    if (found == nullptr || previous < 0 || best >= max_len) return;
+    const std::size_t dist = pos - static_cast<std::size_t>(previous);
+    const std::size_t len = MatchLength(data_ + previous, cur, max_len);
+    if (len > best && dist <= kLzxMaxDistance) {
+      found[count++] = {static_cast<std::uint32_t>(len), static_cast<std::uint32_t>(dist)};
       best = len;
     }
-  }
+  };
+  std::uint32_t key = static_cast<std::uint32_t>(cur[0]) | static_cast<std::uint32_t>(cur[1]) << 8 |
+                      static_cast<std::uint32_t>(cur[2]) << 16;
+  nearest(head3_[(key * 2654435761u) >> (32 - kHash3Bits)]);
   if (pos + 4 > size_) return count;
-  std::uint32_t key;
-  std::memcpy(&key, cur, 4);
-  const std::uint32_t h = (key * 2654435761u) >> (32 - kHashBits);
+  key |= static_cast<std::uint32_t>(cur[3]) << 24;
+  nearest(head4_[(key * 2654435761u) >> (32 - kHash4Bits)]);
+  if (pos + 5 > size_) return count;
+  const std::uint64_t key5 = key | static_cast<std::uint64_t>(cur[4]) << 32;
+  const auto h = static_cast<std::uint32_t>((key5 * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
   std::int32_t candidate = head_[h];
   head_[h] = static_cast<std::int32_t>(pos);
 
