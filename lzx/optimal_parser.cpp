@@ -193,10 +193,6 @@ void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
 void LzxOptimalParser::SetPrices(const LzxItem* begin, const LzxItem* end) {
   LzxHistogram hist;
   for (const LzxItem* item = begin; item != end; ++item) hist.Add(*item);
-  SetPrices(hist);
-}
-
-void LzxOptimalParser::SetPrices(const LzxHistogram& hist) {
   std::uint32_t main[kLzxMainSymbols];
   std::uint32_t length[kLzxLengthSymbols];
   EntropyPrices(hist.main, kLzxMainSymbols, kUnusedMainBits, main);

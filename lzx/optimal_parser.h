@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "lzx/binary_trees.h"
-#include "lzx/block.h"
 #include "lzx/format.h"
 #include "lzx/match_length.h"
 
@@ -42,6 +41,7 @@ class LzxOptimalParser {
   };
 
   void FindMatches(const std::uint8_t* data, std::size_t size);
+  std::int32_t NotePair(const std::uint8_t* data, std::size_t pos);
   Guess GuessAt(const std::uint8_t* data, std::size_t size, std::size_t pos,
                 const LzxRepeats& reps) const;
   void GuessParse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items) const;
@@ -50,7 +50,6 @@ class LzxOptimalParser {
     std::vector<std::size_t> cuts;
   };
   void SetPrices(const LzxItem* begin, const LzxItem* end);
-  void SetPrices(const LzxHistogram& hist);
   void FindCheapestPath(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items,
                         const BlockPrices* blocks);
   void RelaxMatchLiteralRepeat(const std::uint8_t* data, std::size_t size, std::size_t pos,
@@ -64,10 +63,10 @@ class LzxOptimalParser {
   std::vector<std::uint32_t> first_;
   std::vector<LzxMatch> matches_;
   std::vector<std::uint8_t> skip_;
-  // The last position of each pair of bytes: a position's first match is the nearest earlier
-  // occurrence of its two bytes, which the trees (keyed on three) do not report.
+  // The last position of each pair of bytes: a position's first match may be the nearest
+  // earlier occurrence of its two bytes, which the match finder (three bytes or more) does not
+  // report.
   std::vector<std::int32_t> last_pair_;
-  std::int32_t NotePair(const std::uint8_t* data, std::size_t pos);
   // Prices in 1/16 bits: of each literal, and of a match's main symbol, length symbol and
   // footer by slot and length, packed as the cheapest-path cells are (see the .cpp).
   std::uint32_t literal_price_[kLzxNumChars];
