@@ -9,15 +9,19 @@ namespace chm {
 
 LzxBinaryTrees::LzxBinaryTrees()
     : head_(std::size_t{1} << kHashBits),
+      head2_(std::size_t{1} << 16),
       head3_(std::size_t{1} << kHash3Bits),
       head4_(std::size_t{1} << kHash4Bits),
       children_(2 * kLzxResetInterval) {}
 
-void LzxBinaryTrees::Reset(const std::uint8_t* data, std::size_t size, std::size_t sort_len) {
+void LzxBinaryTrees::Reset(const std::uint8_t* data, std::size_t size, std::size_t sort_len,
+                           std::size_t pair_distance) {
   data_ = data;
   size_ = size;
+  pair_distance_ = pair_distance;
   sort_len_ = std::clamp<std::size_t>(sort_len, kLzxMinMatch, kLzxMaxMatch);
   std::fill(head_.begin(), head_.end(), -1);
+  if (pair_distance_ != 0) std::fill(head2_.begin(), head2_.end(), -1);
   std::fill(head3_.begin(), head3_.end(), -1);
   std::fill(head4_.begin(), head4_.end(), -1);
 }
@@ -25,28 +29,33 @@ void LzxBinaryTrees::Reset(const std::uint8_t* data, std::size_t size, std::size
 std::size_t LzxBinaryTrees::Advance(std::size_t pos, std::size_t max_len, int depth,
                                     LzxMatch* found) {
   std::size_t count = 0;
-  if (pos + 3 > size_) return 0;  // no 3-byte key; such a position is never a match source
   const std::uint8_t* cur = data_ + pos;
-  std::size_t best = 2;
-  // The nearest earlier positions with the same three and four bytes come from tables of
-  // their own; the trees are keyed on five.
-  auto nearest = [&](std::int32_t& last) {
+  std::size_t best = 1;
+  // The nearest earlier positions with the same two (when asked for), three and four bytes come
+  // from tables of their own; the trees are keyed on five. A table's match is reported up to
+  // `longest` bytes and `reach` back.
+  auto nearest = [&](std::int32_t& last, std::size_t longest, std::size_t reach) {
     const std::int32_t previous = last;
     last = static_cast<std::int32_t>(pos);
-    if (found == nullptr || previous < 0 || best >= max_len) return;
+    if (found == nullptr || previous < 0 || best >= longest) return;
     const std::size_t dist = pos - static_cast<std::size_t>(previous);
-    const std::size_t len = MatchLength(data_ + previous, cur, max_len);
-    if (len > best && dist <= kLzxMaxDistance) {
+    const std::size_t len = MatchLength(data_ + previous, cur, longest);
+    if (len > best && dist <= reach) {
       found[count++] = {static_cast<std::uint32_t>(len), static_cast<std::uint32_t>(dist)};
       best = len;
     }
   };
+  if (pair_distance_ != 0 && pos + 2 <= size_) {
+    nearest(head2_[cur[0] | cur[1] << 8], std::min<std::size_t>(max_len, 2), pair_distance_);
+  }
+  best = 2;
+  if (pos + 3 > size_) return count;  // no 3-byte key; such a position is never a tree source
   std::uint32_t key = static_cast<std::uint32_t>(cur[0]) | static_cast<std::uint32_t>(cur[1]) << 8 |
                       static_cast<std::uint32_t>(cur[2]) << 16;
-  nearest(head3_[(key * 2654435761u) >> (32 - kHash3Bits)]);
+  nearest(head3_[(key * 2654435761u) >> (32 - kHash3Bits)], max_len, kLzxMaxDistance);
   if (pos + 4 > size_) return count;
   key |= static_cast<std::uint32_t>(cur[3]) << 24;
-  nearest(head4_[(key * 2654435761u) >> (32 - kHash4Bits)]);
+  nearest(head4_[(key * 2654435761u) >> (32 - kHash4Bits)], max_len, kLzxMaxDistance);
   if (pos + 5 > size_) return count;
   const std::uint64_t key5 = key | static_cast<std::uint64_t>(cur[4]) << 32;
   const auto h = static_cast<std::uint32_t>((key5 * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));

@@ -20,11 +20,13 @@ class LzxBinaryTrees {
   LzxBinaryTrees();
   // The trees sort positions on their first `sort_len` bytes (3..257); a match found equal
   // that far is followed on to its end, but among such matches the nearest is not
-  // necessarily the one found.
-  void Reset(const std::uint8_t* data, std::size_t size, std::size_t sort_len = kLzxMaxMatch);
+  // necessarily the one found. With `pair_distance`, the nearest earlier occurrence of a
+  // position's two bytes up to that far back is reported too, as a match of two bytes.
+  void Reset(const std::uint8_t* data, std::size_t size, std::size_t sort_len = kLzxMaxMatch,
+             std::size_t pair_distance = 0);
 
-  // Lengths strictly increase from 3, so a position has at most this many matches.
-  static constexpr std::size_t kMaxMatchesPerPosition = kLzxMaxMatch - kLzxMinMatch;
+  // Lengths strictly increase from 2, so a position has at most this many matches.
+  static constexpr std::size_t kMaxMatchesPerPosition = kLzxMaxMatch - kLzxMinMatch + 1;
 
   // Adds position `pos` (positions must come in increasing order; one left out is never found
   // as a match's source) and, unless
@@ -41,7 +43,9 @@ class LzxBinaryTrees {
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
   std::size_t sort_len_ = kLzxMaxMatch;
+  std::size_t pair_distance_ = 0;
   std::vector<std::int32_t> head_;
+  std::vector<std::int32_t> head2_;     // last position of each two bytes, with pairs
   std::vector<std::int32_t> head3_;     // last position of each three-byte key, or -1
   std::vector<std::int32_t> head4_;     // and of each four-byte key
   std::vector<std::int32_t> children_;  // two per position: smaller, larger

@@ -139,36 +139,20 @@ bool WeighPairs(const std::uint8_t* data, std::size_t size) {
 
 LzxOptimalParser::LzxOptimalParser(const LzxOptimalParams& params) : params_(params) {}
 
-std::int32_t LzxOptimalParser::NotePair(const std::uint8_t* data, std::size_t pos) {
-  std::int32_t& last = last_pair_[data[pos] | data[pos + 1] << 8];
-  const std::int32_t previous = last;
-  last = static_cast<std::int32_t>(pos);
-  return previous;
-}
-
 void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
   // Matches are taken whole from nice_len on, so the trees need not sort further.
-  trees_.Reset(data, size, params_.nice_len);
-  last_pair_.assign(std::size_t{1} << 16, -1);
-  const bool pairs = WeighPairs(data, size);
+  trees_.Reset(data, size, params_.nice_len, WeighPairs(data, size) ? params_.pair_distance : 0);
   first_.assign(size + 1, 0);
   skip_.assign(size + 1, 0);
   std::size_t count = 0;
   std::size_t pos = 0;
   while (pos < size) {
     first_[pos] = static_cast<std::uint32_t>(count);
-    if (matches_.size() < count + LzxBinaryTrees::kMaxMatchesPerPosition + 1) {
-      matches_.resize(2 * (count + LzxBinaryTrees::kMaxMatchesPerPosition + 1));
+    if (matches_.size() < count + LzxBinaryTrees::kMaxMatchesPerPosition) {
+      matches_.resize(2 * (count + LzxBinaryTrees::kMaxMatchesPerPosition));
     }
-    const std::size_t max_len = MaxMatchAt(pos, size);
-    if (pairs && max_len >= 2) {
-      const std::int32_t previous = NotePair(data, pos);
-      if (previous >= 0 && pos - static_cast<std::size_t>(previous) <= params_.pair_distance) {
-        matches_[count++] = {2,
-                             static_cast<std::uint32_t>(pos - static_cast<std::size_t>(previous))};
-      }
-    }
-    const std::size_t found = trees_.Advance(pos, max_len, params_.depth, matches_.data() + count);
+    const std::size_t found =
+        trees_.Advance(pos, MaxMatchAt(pos, size), params_.depth, matches_.data() + count);
     count += found;
     std::size_t next = pos + 1;
     if (found > 0 && matches_[count - 1].length >= params_.nice_len) {
@@ -179,7 +163,6 @@ void LzxOptimalParser::FindMatches(const std::uint8_t* data, std::size_t size) {
       for (std::size_t p = pos + 1; p < next; ++p) {
         first_[p] = static_cast<std::uint32_t>(count);
         skip_[p] = 1;
-        if (pairs && p + 2 <= size) NotePair(data, p);
         if ((p - pos) % params_.inside_step == 0 || p + kInsertedTail >= next) {
           trees_.Advance(p, 0, params_.depth, nullptr);
         }

@@ -41,7 +41,6 @@ class LzxOptimalParser {
   };
 
   void FindMatches(const std::uint8_t* data, std::size_t size);
-  std::int32_t NotePair(const std::uint8_t* data, std::size_t pos);
   Guess GuessAt(const std::uint8_t* data, std::size_t size, std::size_t pos,
                 const LzxRepeats& reps) const;
   void GuessParse(const std::uint8_t* data, std::size_t size, std::vector<LzxItem>* items) const;
@@ -63,10 +62,6 @@ class LzxOptimalParser {
   std::vector<std::uint32_t> first_;
   std::vector<LzxMatch> matches_;
   std::vector<std::uint8_t> skip_;
-  // The last position of each pair of bytes: a position's first match may be the nearest
-  // earlier occurrence of its two bytes, which the match finder (three bytes or more) does not
-  // report.
-  std::vector<std::int32_t> last_pair_;
   // Prices in 1/16 bits: of each literal, and of a match's main symbol, length symbol and
   // footer by slot and length, packed as the cheapest-path cells are (see the .cpp).
   std::uint32_t literal_price_[kLzxNumChars];
